@@ -1,0 +1,41 @@
+#pragma once
+// The message catalogue: every run-time message of the program, by identifier,
+// with its built-in text. A language file may replace any text in its section
+// "-Messages-"; the built-in text stands when it does not.
+#include <string>
+
+struct TMessage {
+    const char* Id;       // key in section "-Messages-"
+    const char* BuiltIn;  // built-in text, UTF-8 in the source
+    // The built-in text in the ANSI code page, as the program uses it.
+    std::string Text() const;
+};
+
+inline constexpr const char* MessagesSection = "-Messages-";
+
+extern const TMessage rsWrongQstText;
+extern const TMessage rsAnsNotFound;
+extern const TMessage rsWrongAnsText;
+extern const TMessage rsRightAnsNotFound;
+extern const TMessage rsCompileTime;
+extern const TMessage rsQuestCount;
+extern const TMessage rsQstFilesNotFound;
+extern const TMessage rsConfirmClose;
+extern const TMessage rsNothingSelected;
+extern const TMessage rsSelectFolder;
+extern const TMessage rsCaption;
+extern const TMessage rsControlMode;
+extern const TMessage rsTutorMode;
+extern const TMessage rsQstNumber;
+extern const TMessage rsFinished;
+extern const TMessage rsTopics;
+extern const TMessage rsTimeSpent;
+extern const TMessage rsMarkFmt;
+extern const TMessage rsStatFmtHdr;
+extern const TMessage rsStatFmt;
+extern const TMessage rsTimeFmt;
+extern const TMessage rsDateFmt;
+extern const TMessage rsStatWriteError;
+
+// All 23, in catalogue order.
+const TMessage* const* AllMessages(size_t& count);
