@@ -1,6 +1,7 @@
 #include "Messages.h"
 
 #include "CodePage.h"
+#include "Language.h"
 
 std::string TMessage::Text() const { return Utf8ToAnsi(BuiltIn); }
 
@@ -44,4 +45,9 @@ const TMessage* const* AllMessages(size_t& count) {
         &rsTimeFmt, &rsDateFmt, &rsStatWriteError};
     count = sizeof all / sizeof all[0];
     return all;
+}
+
+std::string Msg(const TLanguage& lang, const TMessage& m, std::initializer_list<FormatArg> args) {
+    std::string text = lang.GetMessage(m.Id, m.Text());
+    return args.size() == 0 ? text : Format(text, args);
 }

@@ -2,7 +2,12 @@
 // The message catalogue: every run-time message of the program, by identifier,
 // with its built-in text. A language file may replace any text in its section
 // "-Messages-"; the built-in text stands when it does not.
+#include <initializer_list>
 #include <string>
+
+#include "Format.h"
+
+class TLanguage;
 
 struct TMessage {
     const char* Id;       // key in section "-Messages-"
@@ -39,3 +44,9 @@ extern const TMessage rsStatWriteError;
 
 // All 23, in catalogue order.
 const TMessage* const* AllMessages(size_t& count);
+
+// The text of message `m` as the window's language component gives it at this
+// moment, formatted with `args`. Without arguments the text is returned as it
+// stands (a "%" in it is no placeholder). A text whose placeholders do not fit
+// the arguments raises the formatter's error.
+std::string Msg(const TLanguage& lang, const TMessage& m, std::initializer_list<FormatArg> args = {});
