@@ -7,7 +7,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <cstdio>
 #include <fcntl.h>
 #include <list>
@@ -164,7 +166,7 @@ public:
         {
             std::lock_guard lock(mutex_);
             auto it = entries_.find(native);
-            if (it != entries_.end() && it->second.stamp == st) return it->second.parsed;
+            if (it != entries_.end() && it->second.stamp == st && !Racy(it->second)) return it->second.parsed;
         }
         std::string bytes;
         if (!ReadNative(native, bytes)) return nullptr;
@@ -177,7 +179,7 @@ public:
     void Put(const std::string& native, const Stamp& st, std::shared_ptr<const Parsed> parsed) {
         std::lock_guard lock(mutex_);
         if (entries_.size() >= kMaxEntries && !entries_.count(native)) entries_.clear();
-        entries_[native] = Entry{st, std::move(parsed)};
+        entries_[native] = Entry{st, std::move(parsed), NowNs()};
     }
 
     void Clear() {
@@ -201,7 +203,20 @@ private:
     struct Entry {
         Stamp stamp;
         std::shared_ptr<const Parsed> parsed;
+        long long readNs;  // wall-clock time when the file was read
     };
+    // File times move in coarse steps: a file changed again within the step of its
+    // last change keeps its stamp. An entry read that close to the file's change is
+    // not trusted; the file is read again until the change lies safely behind.
+    static constexpr long long kTimeStepNs = 100'000'000;
+    static long long NowNs() {
+        timespec ts {};
+        ::clock_gettime(CLOCK_REALTIME, &ts);
+        return ts.tv_sec * 1000000000LL + ts.tv_nsec;
+    }
+    static bool Racy(const Entry& e) {
+        return std::max(e.stamp.mtimeNs, e.stamp.ctimeNs) + kTimeStepNs >= e.readNs;
+    }
     static constexpr size_t kMaxEntries = 64;
     std::mutex mutex_;
     std::unordered_map<std::string, Entry> entries_;

@@ -163,6 +163,11 @@ TEST(Profile, ChangesMadeOnDiskAreSeen) {
     // Same size, rewritten in place by another program.
     WriteBytes(path, "[S]\r\nA=2\r\n");
     EXPECT_EQ(ini.ReadString("S", "A", ""), "2");
+    // Rewritten again and again within the step of the file clock, same size each time.
+    for (int i = 0; i < 50; ++i) {
+        WriteBytes(path, "[S]\r\nA=" + std::to_string(i % 10) + "\r\n");
+        ASSERT_EQ(ini.ReadString("S", "A", ""), std::to_string(i % 10));
+    }
     WriteBytes(path, "[S]\r\nA=345\r\n");
     EXPECT_EQ(ini.ReadString("S", "A", ""), "345");
     std::remove(NativePath(path).c_str());
