@@ -193,7 +193,10 @@ void ReadText(TStream& s, std::string& out) {
         size_t chunk = std::max({s.ReadAhead(), out.size(), size_t(256)});
         chunk = std::min(chunk, want - out.size());
         size_t old = out.size();
-        out.resize(old + chunk);
+        if (old == 0)
+            out = std::string(chunk, '\0');  // allocated to the exact size
+        else
+            out.resize(old + chunk);
         s.ReadBuffer(out.data() + old, chunk);
     }
     if (out.capacity() > out.size() + out.size() / 4 + 16) out.shrink_to_fit();

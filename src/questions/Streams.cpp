@@ -22,7 +22,7 @@ EReadError::EReadError() : Error(A("Ошибка чтения потока")) {}
 
 std::string WriteErrorText() { return A("Ошибка записи потока"); }
 
-void TStream::ReadBuffer(void* buffer, size_t count) {
+void TStream::ReadBufferSlow(void* buffer, size_t count) {
     if (count != 0 && Read(buffer, count) != count) throw EReadError();
 }
 
@@ -240,10 +240,10 @@ size_t TDecompressionStream::Read(void* buffer, size_t count) {
     unsigned char* p = static_cast<unsigned char*>(buffer);
     size_t done = 0;
     while (done < count) {
-        if (outPos_ < outEnd_) {
-            size_t n = std::min(count - done, outEnd_ - outPos_);
-            std::memcpy(p + done, out_.get() + outPos_, n);
-            outPos_ += n;
+        if (readPos_ < readEnd_) {
+            size_t n = std::min(count - done, size_t(readEnd_ - readPos_));
+            std::memcpy(p + done, readPos_, n);
+            readPos_ += n;
             done += n;
             continue;
         }
@@ -251,14 +251,16 @@ size_t TDecompressionStream::Read(void* buffer, size_t count) {
         size_t want = count - done;
         if (want >= ZBufferSize) {
             size_t n = Inflate(p + done, std::min<size_t>(want, 1u << 30));
+            produced_ += int64_t(n);
             done += n;
             if (n == 0) break;
         } else {
-            outPos_ = 0;
-            outEnd_ = Inflate(out_.get(), ZBufferSize);
-            if (outEnd_ == 0) break;
+            size_t n = Inflate(out_.get(), ZBufferSize);
+            produced_ += int64_t(n);
+            readPos_ = out_.get();
+            readEnd_ = readPos_ + n;
+            if (n == 0) break;
         }
     }
-    delivered_ += int64_t(done);
     return done;
 }

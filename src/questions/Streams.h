@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -30,8 +31,24 @@ public:
     virtual size_t ReadAhead() const { return 0; }
 
     // Exactly `count` bytes or EReadError.
-    void ReadBuffer(void* buffer, size_t count);
+    void ReadBuffer(void* buffer, size_t count) {
+        if (size_t(readEnd_ - readPos_) >= count) {
+            if (count) std::memcpy(buffer, readPos_, count);
+            readPos_ += count;
+            return;
+        }
+        ReadBufferSlow(buffer, count);
+    }
     void WriteBuffer(const void* buffer, size_t count) { Write(buffer, count); }
+
+protected:
+    // A stream that reads through a buffer of its own shows its unread part here, so
+    // that small exact reads are served without a call.
+    const unsigned char* readPos_ = nullptr;
+    const unsigned char* readEnd_ = nullptr;
+
+private:
+    void ReadBufferSlow(void* buffer, size_t count);
 };
 
 // "Ошибка записи потока"
@@ -123,9 +140,9 @@ public:
 
     size_t Read(void* buffer, size_t count) override;
     void Write(const void* buffer, size_t count) override;  // raises: read-only
-    int64_t Position() const override { return delivered_; }
+    int64_t Position() const override { return produced_ - int64_t(readEnd_ - readPos_); }
     int64_t Size() const override { return -1; }
-    size_t ReadAhead() const override { return outEnd_ - outPos_; }
+    size_t ReadAhead() const override { return size_t(readEnd_ - readPos_); }
     // True once the end of the zlib stream has been reached.
     bool Finished() const { return finished_; }
 
@@ -135,8 +152,7 @@ private:
     std::unique_ptr<State> z_;
     TStream& source_;
     std::unique_ptr<unsigned char[]> in_, out_;
-    size_t outPos_ = 0, outEnd_ = 0;
-    int64_t delivered_ = 0;
+    int64_t produced_ = 0;  // bytes inflated so far
     bool sourceEnd_ = false;
     bool finished_ = false;
 };
