@@ -156,7 +156,9 @@ TEST(SourceFormat, ParsingLongSourcesAcrossBufferBoundaries) {
 
 TEST_F(CompilerTest, ExampleLogAndCompiledFile) {
     for (const std::string& source : {Example, ToLf(Example)}) {
-        EXPECT_EQ(Compile(source), ExampleLog());
+        std::string log = Compile(source);
+        EXPECT_EQ(log, ExampleLog());
+        EXPECT_EQ(log.substr(2, 6), "\x91\xE2\xE0\xAE\xAA\xA0") << "the log is in cp866";
         EXPECT_EQ(Load(dir.File("topic.qsz")),
                   (std::vector<std::string>{A("Сколько будет 2+2? "), A("Вопрос без верного "), " "}));
     }
