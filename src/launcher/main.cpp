@@ -1,12 +1,14 @@
 #include "CodePage.h"
 #include "ErrorDisplay.h"
 #include "QtDialogs.h"
+#include "Quest.h"
 #include "Startup.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     LauncherStartup(argc, argv);
+    OpenMessageReader();
     int rc = 0;
     {
         QApplication app(argc, argv);
@@ -20,6 +22,7 @@ int main(int argc, char** argv) {
         rc = app.exec();
         SetDialogs(nullptr);
     }
+    CloseMessageReader();
     LauncherShutdown();
     return rc;
 }
