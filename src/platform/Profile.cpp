@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <ctime>
 #include <cstdio>
@@ -17,7 +18,12 @@
 #include <mutex>
 #include <unordered_map>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+
+#include <QString>
+#else
 #include <unistd.h>
 #endif
 
@@ -139,6 +145,23 @@ struct Stamp {
     bool operator==(const Stamp&) const = default;
 };
 
+#ifdef _WIN32
+std::wstring Wide(const std::string& native) { return QString::fromUtf8(native.c_str()).toStdWString(); }
+
+Stamp StampOf(const std::string& native) {
+    Stamp s;
+    struct _stat64 st {};
+    if (::_wstat64(Wide(native).c_str(), &st) != 0 || !(st.st_mode & _S_IFREG)) return s;
+    s.exists = true;
+    s.dev = st.st_dev;
+    s.size = st.st_size;
+    s.mtimeNs = static_cast<long long>(st.st_mtime) * 1000000000LL;
+    s.ctimeNs = static_cast<long long>(st.st_ctime) * 1000000000LL;
+    return s;
+}
+
+FILE* OpenNative(const std::string& native, const wchar_t* mode) { return ::_wfopen(Wide(native).c_str(), mode); }
+#else
 Stamp StampOf(const std::string& native) {
     Stamp s;
     struct stat st {};
@@ -156,6 +179,9 @@ Stamp StampOf(const std::string& native) {
 #endif
     return s;
 }
+
+FILE* OpenNative(const std::string& native, const char* mode) { return std::fopen(native.c_str(), mode); }
+#endif
 
 // Parsed files kept between reads, keyed by path and checked against the file's stamp.
 class Cache {
@@ -188,7 +214,11 @@ public:
     }
 
     static bool ReadNative(const std::string& native, std::string& bytes) {
-        FILE* f = std::fopen(native.c_str(), "rb");
+#ifdef _WIN32
+        FILE* f = OpenNative(native, L"rb");
+#else
+        FILE* f = OpenNative(native, "rb");
+#endif
         if (!f) return false;
         bytes.clear();
         char buf[65536];
@@ -210,9 +240,8 @@ private:
     // not trusted; the file is read again until the change lies safely behind.
     static constexpr long long kTimeStepNs = 100'000'000;
     static long long NowNs() {
-        timespec ts {};
-        ::clock_gettime(CLOCK_REALTIME, &ts);
-        return ts.tv_sec * 1000000000LL + ts.tv_nsec;
+        using namespace std::chrono;
+        return duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
     }
     static bool Racy(const Entry& e) {
         return std::max(e.stamp.mtimeNs, e.stamp.ctimeNs) + kTimeStepNs >= e.readNs;
@@ -230,12 +259,27 @@ Cache& TheCache() {
 [[noreturn]] void RaiseWrite(const std::string& fileName) { throw Error("Unable to write to " + fileName); }
 
 // Writes the whole file anew through a temporary file in the same folder.
+#ifdef _WIN32
+void Replace(const std::string& fileName, const std::string& native, const std::string& bytes) {
+    const std::wstring target = Wide(native);
+    const std::wstring tmp = target + L".~" + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
+    FILE* f = ::_wfopen(tmp.c_str(), L"wb");
+    if (!f) RaiseWrite(fileName);
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0 &&
+              ::_commit(::_fileno(f)) == 0;
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok || !::MoveFileExW(tmp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ::_wremove(tmp.c_str());
+        RaiseWrite(fileName);
+    }
+}
+#else
 void Replace(const std::string& fileName, const std::string& native, const std::string& bytes) {
     std::string tmp = native + ".~" + std::to_string(::getpid()) + ".tmp";
     mode_t mode = 0644;
     struct stat st {};
     if (::stat(native.c_str(), &st) == 0) mode = st.st_mode & 07777;
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, mode);
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     if (fd < 0) RaiseWrite(fileName);
     size_t done = 0;
     while (done < bytes.size()) {
@@ -251,6 +295,7 @@ void Replace(const std::string& fileName, const std::string& native, const std::
         RaiseWrite(fileName);
     }
 }
+#endif
 
 // Reads the file for a change: a missing file is an empty one; an unreadable one fails.
 std::shared_ptr<Parsed> LoadForChange(const std::string& fileName, const std::string& native) {

@@ -3,14 +3,55 @@
 #include "Error.h"
 #include "Files.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "CodePage.h"
+#else
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
 [[noreturn]] void Fail(const std::string& path) { throw Error("Unable to write to " + path); }
+
+}  // namespace
+
+#ifdef _WIN32
+
+// Windows: LockFileEx over the whole file; SMB shares honour it.
+void AppendStatRecord(const std::string& path, const std::string& header, const std::string& record) {
+    std::string existing = FindFileNoCase(path);
+    const std::wstring native = AnsiToQString(existing.empty() ? path : existing).toStdWString();
+    HANDLE h = ::CreateFileW(native.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) Fail(path);
+    bool ok = false;
+    OVERLAPPED whole {};
+    if (::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
+        LARGE_INTEGER before {};
+        if (::GetFileSizeEx(h, &before) && ::SetFilePointerEx(h, before, nullptr, FILE_BEGIN)) {
+            std::string bytes;
+            if (before.QuadPart == 0) bytes = header + "\r\n";
+            bytes += record + "\r\n";
+            DWORD written = 0;
+            ok = ::WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size() &&
+                 ::FlushFileBuffers(h);
+            if (!ok && ::SetFilePointerEx(h, before, nullptr, FILE_BEGIN)) ::SetEndOfFile(h);
+        }
+        OVERLAPPED unlock {};
+        ::UnlockFileEx(h, 0, MAXDWORD, MAXDWORD, &unlock);
+    }
+    ::CloseHandle(h);
+    if (!ok) Fail(path);
+}
+
+#else
+
+namespace {
 
 bool WriteAll(int fd, const std::string& bytes) {
     size_t done = 0;
@@ -76,3 +117,5 @@ void AppendStatRecord(const std::string& path, const std::string& header, const 
     ::close(fd);
     if (!ok) Fail(path);
 }
+
+#endif
