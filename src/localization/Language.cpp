@@ -9,13 +9,7 @@
 
 namespace {
 
-// Leading and trailing spaces and control characters removed.
-std::string Trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-    return s.substr(b, e - b);
-}
+std::string Trim(const std::string& s) { return std::string(TrimBlanks(s)); }
 
 char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 

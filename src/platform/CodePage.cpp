@@ -75,3 +75,10 @@ std::string ErrorDisplayText(const std::string& text) {
     if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') return text + ".";
     return text;
 }
+
+std::string_view TrimBlanks(std::string_view s) {
+    size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+    return s.substr(b, e - b);
+}

@@ -17,5 +17,8 @@ std::string AnsiUpperCase(std::string_view s);
 // Equal without regard to letter case (Latin and Cyrillic).
 bool SameTextAnsi(std::string_view a, std::string_view b);
 
+// Leading and trailing spaces and control characters removed.
+std::string_view TrimBlanks(std::string_view s);
+
 // Short form for built-in texts written in UTF-8 in the source.
 inline std::string A(std::string_view utf8) { return Utf8ToAnsi(utf8); }

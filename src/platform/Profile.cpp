@@ -29,14 +29,7 @@
 
 namespace {
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-std::string_view Trim(std::string_view s) {
-    size_t b = 0, e = s.size();
-    while (b < e && IsBlank(s[b])) ++b;
-    while (e > b && IsBlank(s[e - 1])) --e;
-    return s.substr(b, e - b);
-}
+std::string_view Trim(std::string_view s) { return TrimBlanks(s); }
 
 // One line of the file, its line end kept apart so that it is written back unchanged.
 struct Line {
