@@ -11,7 +11,6 @@ namespace {
 
 std::string Trim(const std::string& s) { return std::string(TrimBlanks(s)); }
 
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 
 // Position of the separator in `s`; an empty separator is never found.
 size_t FindSeparator(const std::string& s, const std::string& sep) {
@@ -26,12 +25,6 @@ TComponent* FindOwned(const TComponent* owner, const std::string& name) {
 
 }  // namespace
 
-bool SameNameAscii(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-    return true;
-}
 
 TLanguage::TLanguage(TComponent* owner, std::string name) : owner_(owner), name_(std::move(name)) {
     if (owner_) owner_->InsertComponent(this);

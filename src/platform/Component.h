@@ -1,5 +1,5 @@
 #pragma once
-// What the language component needs of a window and its controls: every component
+// What a language file needs of a window and its controls: every component
 // has a name and an owner, an owner lists what it owns in order, and properties
 // are reached by name at run time. The widget layer implements it on Qt objects;
 // the core never sees a widget.
