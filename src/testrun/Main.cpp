@@ -94,6 +94,7 @@ TFrmMain::TFrmMain(QWidget* parent)
     ui_->QstMemo->setBackgroundRole(QPalette::Button);
     ui_->QstMemo->viewport()->setBackgroundRole(QPalette::Button);
     ui_->QstMemo->viewport()->setCursor(Qt::ArrowCursor);
+    ui_->QstMemo->setMinimumHeight(1);  // the splitter may move the border anywhere
     ui_->QstMemo->setTextInteractionFlags(Qt::NoTextInteraction);
     ui_->Splitter1->handle(1)->setCursor(Qt::SizeVerCursor);
     ui_->AnswersScrollBox->setFocusPolicy(Qt::StrongFocus);
@@ -228,7 +229,17 @@ bool TFrmMain::eventFilter(QObject* watched, QEvent* event) {
         if (watched == ui_->QstMemo) RunHandler([this] { QstMemoEnter(); });
         break;
     case QEvent::Resize:
-        if (watched == ui_->BasePanel) RunHandler([this] { BasePanelResize(); });
+        // Once the panel's layout has sized what it holds.
+        if (watched == ui_->BasePanel && !resizePending_) {
+            resizePending_ = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    resizePending_ = false;
+                    RunHandler([this] { BasePanelResize(); });
+                },
+                Qt::QueuedConnection);
+        }
         break;
     case QEvent::MouseButtonPress: {
         if (!InWindow(watched) || static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) break;

@@ -110,5 +110,6 @@ private:
     bool placed_ = false;
     bool started_ = false;
     bool destroying_ = false;
+    bool resizePending_ = false;
     bool escDown_ = false;  // an Esc press reached this window, so its release counts
 };
