@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <list>
 #include <memory>
+#include <atomic>
 #include <mutex>
 #include <unordered_map>
 
@@ -290,6 +291,62 @@ void Replace(const std::string& fileName, const std::string& native, const std::
 }
 #endif
 
+// The change of one key in the parsed file; false when the line is already so.
+bool ApplyWrite(Parsed& p, const std::string& section, const std::string& key, const std::string& value) {
+    const std::string_view name = Trim(key);
+    std::string newLine = std::string(name) + "=" + value;
+    // A key the index would read back as itself: the index is kept up to date
+    // in place where lines are only added at the end; otherwise it is rebuilt.
+    const bool plainKey = !name.empty() && name.find('=') == std::string_view::npos && name[0] != '[' && name[0] != ';';
+    auto found = p.sectionIndex.find(AnsiUpperCase(Trim(section)));
+    if (found != p.sectionIndex.end()) {
+        Section& s = p.sections[found->second];
+        auto it = s.first.find(AnsiUpperCase(name));
+        if (it != s.first.end()) {
+            if (p.lines[it->second].text == newLine) return false;
+            p.lines[it->second].text = newLine;
+            return true;
+        }
+        // After the section's last line that is not blank.
+        size_t at = s.end;
+        while (at > s.header + 1 && Trim(p.lines[at - 1].text).empty()) --at;
+        if (p.lines[at - 1].eol.empty()) p.lines[at - 1].eol = p.defaultEol;
+        p.lines.insert(p.lines.begin() + long(at), Line{std::move(newLine), p.defaultEol});
+        if (plainKey && at + 1 == p.lines.size()) {
+            s.end = p.lines.size();
+            s.keyLines.push_back(at);
+            s.first.emplace(AnsiUpperCase(name), at);
+        } else {
+            p.Build();
+        }
+        return true;
+    }
+    if (!p.lines.empty() && p.lines.back().eol.empty()) p.lines.back().eol = p.defaultEol;
+    const size_t header = p.lines.size();
+    p.lines.push_back(Line{"[" + std::string(Trim(section)) + "]", p.defaultEol});
+    p.lines.push_back(Line{std::move(newLine), p.defaultEol});
+    const std::string_view title = Trim(section);
+    if (plainKey && title.find(']') == std::string_view::npos) {
+        if (!p.sections.empty()) p.sections.back().end = header;
+        p.sections.push_back(Section{header, p.lines.size(), {header + 1}, {{AnsiUpperCase(name), header + 1}}});
+        p.sectionIndex.emplace(AnsiUpperCase(title), p.sections.size() - 1);
+    } else {
+        p.Build();
+    }
+    return true;
+}
+
+// The removal of every section of that name; false when there is none.
+bool ApplyErase(Parsed& f, const std::string& section) {
+    bool changed = false;
+    while (const Section* s = f.Find(section)) {
+        f.lines.erase(f.lines.begin() + long(s->header), f.lines.begin() + long(s->end));
+        f.Build();
+        changed = true;
+    }
+    return changed;
+}
+
 // Reads the file for a change: a missing file is an empty one; an unreadable one fails.
 std::shared_ptr<Parsed> LoadForChange(const std::string& fileName, const std::string& native) {
     std::string bytes;
@@ -297,8 +354,11 @@ std::shared_ptr<Parsed> LoadForChange(const std::string& fileName, const std::st
     return Parse(bytes);
 }
 
+std::atomic<uint64_t> replacements{0};
+
 void Store(const std::string& fileName, const std::string& native, const std::shared_ptr<Parsed>& p) {
     Replace(fileName, native, p->Serialize());
+    ++replacements;
     p->Build();
     Stamp st = StampOf(native);
     if (st.exists) TheCache().Put(native, st, p);
@@ -357,26 +417,7 @@ bool TIniFile::SectionExists(const std::string& section) const {
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     std::string native = ExistingOrGiven(fileName_);
     auto p = LoadForChange(fileName_, native);
-    std::string newLine = std::string(Trim(key)) + "=" + value;
-    const Section* s = p->Find(section);
-    if (s) {
-        auto it = s->first.find(AnsiUpperCase(Trim(key)));
-        if (it != s->first.end()) {
-            if (p->lines[it->second].text == newLine) return;
-            p->lines[it->second].text = newLine;
-        } else {
-            // After the section's last line that is not blank.
-            size_t at = s->end;
-            while (at > s->header + 1 && Trim(p->lines[at - 1].text).empty()) --at;
-            if (p->lines[at - 1].eol.empty()) p->lines[at - 1].eol = p->defaultEol;
-            p->lines.insert(p->lines.begin() + long(at), Line{newLine, p->defaultEol});
-        }
-    } else {
-        if (!p->lines.empty() && p->lines.back().eol.empty()) p->lines.back().eol = p->defaultEol;
-        p->lines.push_back(Line{"[" + std::string(Trim(section)) + "]", p->defaultEol});
-        p->lines.push_back(Line{newLine, p->defaultEol});
-    }
-    Store(fileName_, native, p);
+    if (ApplyWrite(*p, section, key, value)) Store(fileName_, native, p);
 }
 
 void TIniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
@@ -395,11 +436,18 @@ void TIniFile::EraseSection(const std::string& section) {
         return;
     }
     auto p = LoadForChange(fileName_, native);
+    if (ApplyErase(*p, section)) Store(fileName_, native, p);
+}
+
+void TIniFile::Update(const std::vector<TIniChange>& changes) {
+    std::string native = ExistingOrGiven(fileName_);
+    auto p = LoadForChange(fileName_, native);
     bool changed = false;
-    while (const Section* s = p->Find(section)) {
-        p->lines.erase(p->lines.begin() + long(s->header), p->lines.begin() + long(s->end));
-        p->Build();
-        changed = true;
+    for (const TIniChange& c : changes) {
+        if (c.Erase) changed = ApplyErase(*p, c.Section) || changed;
+        else changed = ApplyWrite(*p, c.Section, c.Key, c.Value) || changed;
     }
     if (changed) Store(fileName_, native, p);
 }
+
+uint64_t ProfileReplacements() { return replacements.load(); }

@@ -4,6 +4,18 @@
 #include <string>
 #include <vector>
 
+#include <cstdint>
+
+// One change of a profile file: a key written, or a section erased.
+struct TIniChange {
+    bool Erase = false;
+    std::string Section, Key, Value;
+    static TIniChange Write(std::string section, std::string key, std::string value) {
+        return {false, std::move(section), std::move(key), std::move(value)};
+    }
+    static TIniChange EraseSection(std::string section) { return {true, std::move(section), {}, {}}; }
+};
+
 class TIniFile {
 public:
     explicit TIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
@@ -23,6 +35,9 @@ public:
     void WriteInteger(const std::string& section, const std::string& key, int value);
     void WriteBool(const std::string& section, const std::string& key, bool value);
     void EraseSection(const std::string& section);
+    // Several changes, applied in order as the single calls would apply them, and
+    // written as one replacement of the file: all of them or, on failure, none.
+    void Update(const std::vector<TIniChange>& changes);
 
     static constexpr size_t MaxValueLength = 2047;
     static constexpr size_t KeyBufferSize = 16384;
@@ -33,3 +48,5 @@ private:
 
 // Forgets every parsed file kept between reads (for tests and benchmarks).
 void ClearProfileCache();
+// How many times a profile file has been replaced by this process.
+uint64_t ProfileReplacements();

@@ -205,3 +205,62 @@ TEST(Profile, FailedWriteRaisesWithPathAndKeepsOldFile) {
 }
 
 }  // namespace
+
+// Several changes in one update give the bytes the single calls give, in one
+// replacement of the file.
+TEST(ProfileUpdate, SameBytesAsSingleCallsInOneReplacement) {
+    using C = TIniChange;
+    struct Case {
+        const char* start;  // nullptr: no file
+        std::vector<TIniChange> changes;
+    } cases[] = {
+        {nullptr, {C::EraseSection("Families"), C::Write("Families", "Count", "2"), C::Write("Families", "1", "A"),
+                   C::Write("Families", "2", "B")}},
+        {"[Options]\r\nMode=1\r\n[Families]\r\nCount=1\r\n1=Z\r\n\r\n[Tail]\r\nx=1\r\n",
+         {C::EraseSection("families"), C::Write("Families", "Count", "2"), C::Write("Families", "1", "A"),
+          C::Write("FAMILIES", "2", "B"), C::Write("Options", "Mode", "0"), C::Write("Options", "New", "v")}},
+        {"[A]\nk=1\n\n", {C::Write("A", "j", "2"), C::Write("A", "k", "3"), C::Write("B", "x=y", "z"),
+                          C::Write("B", "x", "w"), C::Write("[C", "q", "1"), C::Write("[C", "r", "2")}},
+        {"[A]\r\nk=1\r\n[A]\r\nk=2\r\n", {C::EraseSection("A"), C::Write("A", "k", "3"), C::EraseSection("None")}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string one = dir.File("one.ini"), many = dir.File("many.ini");
+        if (c.start) {
+            WriteBytes(one, c.start);
+            WriteBytes(many, c.start);
+        }
+        TIniFile single(one);
+        for (const TIniChange& ch : c.changes) {
+            if (ch.Erase) single.EraseSection(ch.Section);
+            else single.WriteString(ch.Section, ch.Key, ch.Value);
+        }
+        const uint64_t before = ProfileReplacements();
+        TIniFile batch(many);
+        batch.Update(c.changes);
+        EXPECT_EQ(ProfileReplacements() - before, 1u);
+        EXPECT_EQ(ReadBytes(many), ReadBytes(one)) << (c.start ? c.start : "(no file)");
+        // What the update wrote reads back as the single calls' file does.
+        ClearProfileCache();
+        for (const TIniChange& ch : c.changes)
+            if (!ch.Erase) EXPECT_EQ(batch.ReadString(ch.Section, ch.Key, "?"), single.ReadString(ch.Section, ch.Key, "?"));
+    }
+}
+
+TEST(ProfileUpdate, FailureWritesNothing) {
+    TempDir dir;
+    TIniFile ini(dir.File("missing/x.ini"));
+    try {
+        ini.Update({TIniChange::EraseSection("F"), TIniChange::Write("F", "Count", "1")});
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Text(), "Unable to write to " + dir.File("missing/x.ini"));
+    }
+    if (::geteuid() == 0) return;  // root writes into read-only folders
+    const std::string path = dir.File("ro.ini");
+    WriteBytes(path, "[F]\r\nCount=1\r\n1=A\r\n");
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    EXPECT_THROW(TIniFile(path).Update({TIniChange::EraseSection("F"), TIniChange::Write("F", "Count", "0")}), Error);
+    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(ReadBytes(path), "[F]\r\nCount=1\r\n1=A\r\n");
+}
