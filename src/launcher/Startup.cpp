@@ -7,6 +7,7 @@ std::unique_ptr<TIniFile> SettingsIni;
 std::unique_ptr<TIniFile> WhoIsWhoIni;
 std::string ProgramPath;
 std::string StatsPath;
+bool QuickStart = false;
 
 namespace {
 // The temporary folder as the start-up found it: the default of UsePath.
@@ -18,7 +19,8 @@ std::string& TempFolder() {
 
 void LauncherStartup(int argc, char** argv) {
     const std::string exe = ProgramFileName();
-    if (argc > 1 && argv[1] != nullptr) SettingsFileName = ExpandFileName(FromNativePath(argv[1]));
+    QuickStart = argc > 1 && argv[1] != nullptr;
+    if (QuickStart) SettingsFileName = ExpandFileName(FromNativePath(argv[1]));
     else SettingsFileName = ChangeFileExt(exe, ".ini");
     SettingsIni = std::make_unique<TIniFile>(SettingsFileName);
     std::string temp = TempPath();
@@ -34,6 +36,7 @@ void LauncherShutdown() {
     WhoIsWhoIni.reset();
     ProgramPath.clear();
     StatsPath.clear();
+    QuickStart = false;
 }
 
 namespace Options {
