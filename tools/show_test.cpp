@@ -9,13 +9,16 @@
 //     --no-mix           keep the questions and options in file order
 //     --choose 0,2       tick these options of the first question
 //     --score            then press "Следующий вопрос" once
+//     --skip N           answer nothing and go on N questions first
 //     --shot FILE.png    save a picture of the window and quit
+//     --confirm TEXT     show the confirmation dialog with TEXT instead (with --shot)
 //     --size WxH         the window's size for the picture (default: the screen)
 #include "CodePage.h"
 #include "Error.h"
 #include "ErrorDisplay.h"
 #include "Files.h"
 #include "FormSupport.h"
+#include "Confirm.h"
 #include "Main.h"
 #include "QtDialogs.h"
 #include "Quest.h"
@@ -38,7 +41,8 @@ int main(int argc, char** argv) {
     StatsPath = TempPath();
 
     bool control = false, hide = false, mix = true, score = false;
-    int time = 0, runTime = 0, count = 5;
+    int time = 0, runTime = 0, count = 5, skip = 0;
+    QString confirm;
     std::vector<int> choose;
     QString shot;
     QSize size;
@@ -52,6 +56,8 @@ int main(int argc, char** argv) {
         else if (!std::strcmp(argv[i], "--time")) time = std::atoi(next());
         else if (!std::strcmp(argv[i], "--run-time")) runTime = std::atoi(next());
         else if (!std::strcmp(argv[i], "--count")) count = std::atoi(next());
+        else if (!std::strcmp(argv[i], "--skip")) skip = std::atoi(next());
+        else if (!std::strcmp(argv[i], "--confirm")) confirm = QString::fromUtf8(next());
         else if (!std::strcmp(argv[i], "--choose")) {
             for (const QString& n : QString::fromUtf8(next()).split(',', Qt::SkipEmptyParts)) choose.push_back(n.toInt());
         } else if (!std::strcmp(argv[i], "--shot")) shot = QString::fromUtf8(next());
@@ -59,6 +65,17 @@ int main(int argc, char** argv) {
             QStringList wh = QString::fromUtf8(next()).split('x');
             if (wh.size() == 2) size = QSize(wh[0].toInt(), wh[1].toInt());
         } else files.push_back(FromNativePath(argv[i]));
+    }
+    if (!confirm.isEmpty()) {
+        TFrmConfirm dlg;
+        dlg.show();
+        dlg.FormActivate();
+        dlg.findChild<QLabel*>("LblConfirm")->setText(confirm);
+        QTimer::singleShot(300, [&] {
+            dlg.grab().save(shot);
+            dlg.close();
+        });
+        return dlg.exec(), 0;
     }
     if (files.empty()) {
         std::fprintf(stderr, "usage: kvshow [--control] [--hide-answers] [--time N] [--run-time N] [--count N]\n"
@@ -95,6 +112,7 @@ int main(int argc, char** argv) {
 
     if (!shot.isEmpty()) {
         QTimer::singleShot(300, [&] {
+            while (frm->NextIndex < skip + 1 && !frm->Finished) frm->NextQstClick();
             for (int row : choose)
                 if (size_t(row) < frm->RowParts().size()) frm->ToggleOption(row);
             if (score) frm->findChild<QPushButton*>("NextQst")->click();

@@ -83,6 +83,8 @@ std::string WidgetHint(const QWidget* widget) {
 
 TGauge::TGauge(QWidget* parent) : QProgressBar(parent) {
     setOrientation(Qt::Vertical);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);  // fills its panel
+    setMinimumSize(0, 0);
     setRange(0, 100);
     setValue(0);
     setTextVisible(true);

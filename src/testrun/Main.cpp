@@ -365,7 +365,18 @@ void TFrmMain::UpdateRow(const TAnswerRow& row) {
     }
 }
 
-void TFrmMain::ShowLegend(bool visible) { ui_->RightAnswersMsg->setVisible(visible); }
+void TFrmMain::ShowLegend(bool visible) {
+    QLabel* legend = ui_->RightAnswersMsg;
+    if (visible) {
+        // The faces stand after the legend's text, at their places unless a longer
+        // (translated) text reaches them.
+        const int textEnd = legend->fontMetrics().horizontalAdvance(legend->text()) + 4;
+        const int shift = std::max(0, textEnd - 455);
+        solNo_->move(455 + shift, 4);
+        solOk_->move(489 + shift, 4);
+    }
+    legend->setVisible(visible);
+}
 
 void TFrmMain::ShowCounter(const std::string& text) { ui_->PnlQstNum->setText(AnsiToQString(text)); }
 
