@@ -13,9 +13,12 @@
 #include "Seams.h"
 #include "Startup.h"
 
+#include <QCollator>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QStyle>
+
+#include <algorithm>
 
 bool StartButtonEnabled(const std::string& nameText, bool anyTopicTicked) {
     const std::string_view name = TrimBlanks(nameText);
@@ -72,7 +75,11 @@ TFrmLogin::TFrmLogin(QWidget* parent) : QDialog(parent), ui_(std::make_unique<Ui
     ui_->NameCombo->setFocus();
 }
 
-TFrmLogin::~TFrmLogin() { FormDestroy(); }
+TFrmLogin::~TFrmLogin() {
+    // The controls outlive this object's own part: they must not call back.
+    for (QObject* child : findChildren<QObject*>()) child->blockSignals(true);
+    FormDestroy();
+}
 
 void TFrmLogin::AddTopic(const std::string& fileName) {
     FileNames.push_back(fileName);
@@ -85,21 +92,42 @@ void TFrmLogin::AddTopic(const std::string& fileName) {
     ui_->TopicBox->addItem(item);
 }
 
+namespace {
+// The order of the sorted names list: by the user's locale, letter case ignored.
+const QCollator& NameOrder() {
+    static const QCollator collator = [] {
+        QCollator c;
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    return collator;
+}
+}  // namespace
+
 void TFrmLogin::AddName(const std::string& name) {
-    // A sorted list: before the first entry that compares greater, case ignored.
+    // After the last entry that does not compare greater.
     QComboBox* combo = ui_->NameCombo;
     const QString text = AnsiToQString(name);
-    int at = combo->count();
-    for (int i = 0; i < combo->count(); ++i) {
-        if (QString::localeAwareCompare(text.toLower(), combo->itemText(i).toLower()) < 0) {
-            at = i;
-            break;
-        }
+    int lo = 0, hi = combo->count();
+    while (lo < hi) {
+        const int mid = (lo + hi) / 2;
+        if (NameOrder().compare(text, combo->itemText(mid)) < 0) hi = mid;
+        else lo = mid + 1;
     }
     const QString typed = combo->currentText();
     const QSignalBlocker quiet(combo);
-    combo->insertItem(at, text);
+    combo->insertItem(lo, text);
     combo->setEditText(typed);
+}
+
+void TFrmLogin::AddNames(const std::vector<std::string>& names) {
+    QStringList list;
+    list.reserve(qsizetype(names.size()));
+    for (const std::string& n : names) list << AnsiToQString(n);
+    std::stable_sort(list.begin(), list.end(),
+                     [](const QString& a, const QString& b) { return NameOrder().compare(a, b) < 0; });
+    const QSignalBlocker quiet(ui_->NameCombo);
+    ui_->NameCombo->addItems(list);
 }
 
 void TFrmLogin::FormCreate() {
@@ -113,10 +141,9 @@ void TFrmLogin::FormCreate() {
     }
     if (FileNames.empty()) throw Error(::Msg(Lang, rsQstFilesNotFound));
 
-    const int count = Families::Count();
+    AddNames(Families::Names());
     {
         const QSignalBlocker quiet(ui_->NameCombo);
-        for (int n = 1; n <= count; ++n) AddName(SettingsIni->ReadString(Families::Section, std::to_string(n), ""));
         ui_->NameCombo->setCurrentIndex(-1);
         ui_->NameCombo->setEditText(QString());
     }
@@ -237,8 +264,7 @@ void TFrmLogin::BtnCloseClick() {
     if (Dialogs().AskConfirmation(::Msg(Lang, rsConfirmClose))) close();
 }
 
-void TFrmLogin::BtnStartClick() {
-    // 1. A new name joins the list and the list is written anew.
+void TFrmLogin::RegisterName() {
     const std::string name(TrimBlanks(QStringToAnsi(ui_->NameCombo->currentText())));
     bool listed = false;
     for (int i = 0; i < ui_->NameCombo->count() && !listed; ++i)
@@ -249,6 +275,11 @@ void TFrmLogin::BtnStartClick() {
         for (int i = 0; i < ui_->NameCombo->count(); ++i) names.push_back(QStringToAnsi(ui_->NameCombo->itemText(i)));
         Families::Rewrite(*SettingsIni, names);
     }
+}
+
+void TFrmLogin::BtnStartClick() {
+    // 1. A new name joins the list and the list is written anew.
+    RegisterName();
 
     // 2. Each ticked source is compiled once per program run.
     for (size_t i = 0; i < FileNames.size(); ++i) {

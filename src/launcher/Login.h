@@ -56,6 +56,10 @@ public:
     void BtnCloseClick();
     void BtnStartClick();
 
+    // Step 1 of a start: a name not listed in any letter case joins the list, and
+    // the names list of the settings file is written anew.
+    void RegisterName();
+
     void UpdateStartButton();
     bool AnyTopicTicked() const;
     std::vector<std::string> TickedFileList() const;
@@ -70,6 +74,7 @@ protected:
 private:
     void AddTopic(const std::string& fileName);
     void AddName(const std::string& name);  // at its alphabetical place
+    void AddNames(const std::vector<std::string>& names);
     bool Ticked(int item) const;
 
     std::unique_ptr<Ui::FrmLogin> ui_;

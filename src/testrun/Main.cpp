@@ -116,6 +116,8 @@ TFrmMain::TFrmMain(QWidget* parent)
 TFrmMain::~TFrmMain() {
     destroying_ = true;
     qApp->removeEventFilter(this);
+    // The controls outlive this object's own part: they must not call back.
+    for (QObject* child : findChildren<QObject*>()) child->blockSignals(true);
     FormDestroy();
 }
 
