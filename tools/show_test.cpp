@@ -12,6 +12,8 @@
 //     --skip N           answer nothing and go on N questions first
 //     --shot FILE.png    save a picture of the window and quit
 //     --confirm TEXT     show the confirmation dialog with TEXT instead (with --shot)
+//     --login DIR        show the login window of the program folder DIR instead, with
+//                        a name typed and the first two topics ticked (with --shot)
 //     --size WxH         the window's size for the picture (default: the screen)
 #include "CodePage.h"
 #include "Error.h"
@@ -19,12 +21,16 @@
 #include "Files.h"
 #include "FormSupport.h"
 #include "Confirm.h"
+#include "Login.h"
 #include "Main.h"
 #include "QtDialogs.h"
 #include "Quest.h"
 #include "Startup.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -42,7 +48,7 @@ int main(int argc, char** argv) {
 
     bool control = false, hide = false, mix = true, score = false;
     int time = 0, runTime = 0, count = 5, skip = 0;
-    QString confirm;
+    QString confirm, login;
     std::vector<int> choose;
     QString shot;
     QSize size;
@@ -58,6 +64,7 @@ int main(int argc, char** argv) {
         else if (!std::strcmp(argv[i], "--count")) count = std::atoi(next());
         else if (!std::strcmp(argv[i], "--skip")) skip = std::atoi(next());
         else if (!std::strcmp(argv[i], "--confirm")) confirm = QString::fromUtf8(next());
+        else if (!std::strcmp(argv[i], "--login")) login = QString::fromUtf8(next());
         else if (!std::strcmp(argv[i], "--choose")) {
             for (const QString& n : QString::fromUtf8(next()).split(',', Qt::SkipEmptyParts)) choose.push_back(n.toInt());
         } else if (!std::strcmp(argv[i], "--shot")) shot = QString::fromUtf8(next());
@@ -65,6 +72,26 @@ int main(int argc, char** argv) {
             QStringList wh = QString::fromUtf8(next()).split('x');
             if (wh.size() == 2) size = QSize(wh[0].toInt(), wh[1].toInt());
         } else files.push_back(FromNativePath(argv[i]));
+    }
+    if (!login.isEmpty()) {
+        SetProgramFileName(FromNativePath((login + "/kvizor2").toStdString()));
+        char name[] = "kvizor2";
+        char* args[] = {name, nullptr};
+        LauncherStartup(1, args);
+        TFrmLogin frm;
+        frm.show();
+        frm.FormActivate();
+        frm.findChild<QComboBox*>("NameCombo")->lineEdit()->setText(QString::fromUtf8("Иванов Иван"));
+        auto* topics = frm.findChild<QListWidget*>("TopicBox");
+        for (int i = 0; i < 2 && i < topics->count(); ++i) topics->item(i)->setCheckState(Qt::Checked);
+        QTimer::singleShot(300, [&] {
+            frm.grab().save(shot);
+            frm.hide();
+            QCoreApplication::quit();
+        });
+        app.exec();
+        LauncherShutdown();
+        return 0;
     }
     if (!confirm.isEmpty()) {
         TFrmConfirm dlg;
