@@ -87,9 +87,12 @@ std::vector<std::string> Names(const TIniFile& ini) {
 }
 
 void Rewrite(TIniFile& ini, const std::vector<std::string>& names) {
-    ini.EraseSection(Section);
-    ini.WriteInteger(Section, "Count", int(names.size()));
-    for (size_t i = 0; i < names.size(); ++i) ini.WriteString(Section, std::to_string(i + 1), names[i]);
+    // One replacement of the file: the old list or the new one, never part of each.
+    TIniChanges changes;
+    changes.EraseSection(Section);
+    changes.WriteInteger(Section, "Count", int(names.size()));
+    for (size_t i = 0; i < names.size(); ++i) changes.WriteString(Section, std::to_string(i + 1), names[i]);
+    ini.Write(changes);
 }
 }  // namespace Families
 

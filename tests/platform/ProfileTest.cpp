@@ -191,7 +191,7 @@ TEST(Profile, FailedWriteRaisesWithPathAndKeepsOldFile) {
     // the error names the file and the old content stays.
     const std::string path = dir.File("a.ini");
     WriteBytes(path, "[S]\r\nK=old\r\n");
-    std::filesystem::create_directories(NativePath(path) + ".~" + std::to_string(getpid()) + ".tmp");
+    std::filesystem::create_directories(dir.File(".a.ini.tmp"));
     TIniFile ini(path);
     EXPECT_EQ(ini.ReadString("S", "K", ""), "old");
     try {
