@@ -8,14 +8,17 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cerrno>
 #include <ctime>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <list>
 #include <memory>
-#include <atomic>
 #include <mutex>
 #include <unordered_map>
 
@@ -25,6 +28,7 @@
 
 #include <QString>
 #else
+#include <sys/file.h>
 #include <unistd.h>
 #endif
 
@@ -32,57 +36,116 @@ namespace {
 
 std::string_view Trim(std::string_view s) { return TrimBlanks(s); }
 
-// One line of the file, its line end kept apart so that it is written back unchanged.
-struct Line {
-    std::string text;
-    std::string eol;
-};
+// Hash of a name as it is matched: letter case folded.
+uint32_t NameHash(std::string_view s) {
+    uint32_t h = 2166136261u;
+    for (char c : s) h = (h ^ static_cast<unsigned char>(AnsiUpperChar(c))) * 16777619u;
+    return h;
+}
 
-struct Section {
-    size_t header = 0;                              // index of the "[name]" line
-    size_t end = 0;                                 // one past its last line
-    std::vector<size_t> keyLines;                   // lines with "=", in file order
-    std::unordered_map<std::string, size_t> first;  // upper-cased key -> first line
-};
-
-// A parsed file: its lines, and an index of sections and keys.
+// A parsed file: its bytes as read and an index of sections and keys by byte
+// offset. Lines that are neither section headers nor keys take no memory beyond
+// their bytes, so the index stays a small fraction of the file whatever it holds.
 struct Parsed {
-    std::vector<Line> lines;
-    std::vector<Section> sections;
-    std::unordered_map<std::string, size_t> sectionIndex;  // upper-cased name -> first section
+    std::string bytes;
     std::string defaultEol = "\r\n";
+    struct Sec {
+        size_t header;      // offset of the "[name]" line
+        uint32_t firstKey;  // its keys are keyAt[firstKey .. next section's firstKey)
+        uint32_t hash;
+    };
+    std::vector<Sec> secs;
+    std::vector<size_t> keyAt;       // offset of each line with "=", in file order
+    std::vector<uint32_t> keyHash;   // hash of its key
+    std::vector<uint32_t> keyOrder;  // each section's keys sorted by (hash, file order)
+    std::vector<uint32_t> secOrder;  // sections sorted by (hash, file order)
+
+    explicit Parsed(std::string b) : bytes(std::move(b)) { Build(); }
+
+    size_t LineEnd(size_t pos) const {
+        size_t e = bytes.find_first_of("\r\n", pos);
+        return e == std::string::npos ? bytes.size() : e;
+    }
+    size_t NextLine(size_t end) const {
+        if (end >= bytes.size()) return bytes.size();
+        return bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? end + 2 : end + 1;
+    }
+    std::string_view Text(size_t pos) const { return std::string_view(bytes).substr(pos, LineEnd(pos) - pos); }
+    size_t SecEnd(size_t s) const { return s + 1 < secs.size() ? secs[s + 1].header : bytes.size(); }
+    size_t KeyEnd(size_t s) const { return s + 1 < secs.size() ? secs[s + 1].firstKey : keyAt.size(); }
+
+    static std::string_view SecName(std::string_view line) {
+        std::string_view t = Trim(line);
+        size_t close = t.find(']');
+        return Trim(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
+    }
+    std::string_view KeyName(size_t k) const {
+        std::string_view t = Trim(Text(keyAt[k]));
+        return Trim(t.substr(0, t.find('=')));
+    }
 
     void Build() {
-        sections.clear();
-        sectionIndex.clear();
-        for (size_t i = 0; i < lines.size(); ++i) {
-            std::string_view t = Trim(lines[i].text);
-            if (!t.empty() && t[0] == '[') {
-                if (!sections.empty()) sections.back().end = i;
-                size_t close = t.find(']');
-                std::string name(Trim(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
-                sections.push_back(Section{i, lines.size(), {}, {}});
-                sectionIndex.emplace(AnsiUpperCase(name), sections.size() - 1);
-                continue;
+        secs.clear();
+        keyAt.clear();
+        keyHash.clear();
+        bool eolSeen = false;
+        for (size_t pos = 0; pos < bytes.size();) {
+            const size_t end = LineEnd(pos), next = NextLine(end);
+            if (!eolSeen && end < bytes.size()) {
+                defaultEol = bytes.substr(end, next - end);
+                eolSeen = true;
             }
-            if (sections.empty() || t.empty() || t[0] == ';') continue;
-            size_t eq = t.find('=');
-            if (eq == std::string_view::npos) continue;
-            Section& s = sections.back();
-            s.keyLines.push_back(i);
-            s.first.emplace(AnsiUpperCase(Trim(t.substr(0, eq))), i);
+            std::string_view t = Trim(std::string_view(bytes).substr(pos, end - pos));
+            if (!t.empty() && t[0] == '[') {
+                secs.push_back(Sec{pos, uint32_t(keyAt.size()), NameHash(SecName(t))});
+            } else if (!secs.empty() && !t.empty() && t[0] != ';') {
+                size_t eq = t.find('=');
+                if (eq != std::string_view::npos) {
+                    keyAt.push_back(pos);
+                    keyHash.push_back(NameHash(Trim(t.substr(0, eq))));
+                }
+            }
+            pos = next;
         }
-        if (!sections.empty()) sections.back().end = lines.size();
+        keyOrder.resize(keyAt.size());
+        for (size_t k = 0; k < keyOrder.size(); ++k) keyOrder[k] = uint32_t(k);
+        auto byHash = [](const std::vector<uint32_t>& hash) {
+            return [&hash](uint32_t a, uint32_t b) { return hash[a] != hash[b] ? hash[a] < hash[b] : a < b; };
+        };
+        for (size_t s = 0; s < secs.size(); ++s)
+            std::sort(keyOrder.begin() + secs[s].firstKey, keyOrder.begin() + long(KeyEnd(s)), byHash(keyHash));
+        std::vector<uint32_t> secHash(secs.size());
+        for (size_t s = 0; s < secs.size(); ++s) secHash[s] = secs[s].hash;
+        secOrder.resize(secs.size());
+        for (size_t s = 0; s < secOrder.size(); ++s) secOrder[s] = uint32_t(s);
+        std::sort(secOrder.begin(), secOrder.end(), byHash(secHash));
     }
 
-    const Section* Find(const std::string& section) const {
-        auto it = sectionIndex.find(AnsiUpperCase(Trim(section)));
-        return it == sectionIndex.end() ? nullptr : &sections[it->second];
+    // The first section of that name, or -1.
+    long FindSection(std::string_view name) const {
+        name = Trim(name);
+        const uint32_t h = NameHash(name);
+        auto it = std::lower_bound(secOrder.begin(), secOrder.end(), h,
+                                   [this](uint32_t s, uint32_t v) { return secs[s].hash < v; });
+        for (; it != secOrder.end() && secs[*it].hash == h; ++it)
+            if (SameTextAnsi(SecName(Text(secs[*it].header)), name)) return long(*it);
+        return -1;
     }
 
-    // Value of `line` as read: trimmed, one pair of enclosing quotes removed.
-    std::string Value(size_t line) const {
-        std::string_view t = Trim(lines[line].text);
+    // The first key of that name in section s, or -1.
+    long FindKey(size_t s, std::string_view key) const {
+        key = Trim(key);
+        const uint32_t h = NameHash(key);
+        auto first = keyOrder.begin() + secs[s].firstKey, last = keyOrder.begin() + long(KeyEnd(s));
+        auto it = std::lower_bound(first, last, h, [this](uint32_t k, uint32_t v) { return keyHash[k] < v; });
+        for (; it != last && keyHash[*it] == h; ++it)
+            if (SameTextAnsi(KeyName(*it), key)) return long(*it);
+        return -1;
+    }
+
+    // Value of key line k as read: trimmed, one pair of enclosing quotes removed.
+    std::string Value(size_t k) const {
+        std::string_view t = Trim(Text(keyAt[k]));
         std::string_view v = Trim(t.substr(t.find('=') + 1));
         if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
             v = v.substr(1, v.size() - 2);
@@ -90,45 +153,101 @@ struct Parsed {
         return std::string(v);
     }
 
-    std::string Key(size_t line) const {
-        std::string_view t = Trim(lines[line].text);
-        return std::string(Trim(t.substr(0, t.find('='))));
+    // Start of the line that ends right before offset `at` (a line start).
+    size_t PrevLine(size_t at) const {
+        size_t textEnd = at;
+        if (at > 0 && (bytes[at - 1] == '\n' || bytes[at - 1] == '\r')) {
+            textEnd = at - 1;
+            if (bytes[at - 1] == '\n' && textEnd > 0 && bytes[textEnd - 1] == '\r') --textEnd;
+        }
+        if (textEnd == 0) return 0;
+        size_t b = bytes.find_last_of("\r\n", textEnd - 1);
+        return b == std::string::npos ? 0 : b + 1;
+    }
+    bool EndsWithEol() const { return !bytes.empty() && (bytes.back() == '\n' || bytes.back() == '\r'); }
+
+    // The changes a write makes; each returns false when the file stays as it was.
+    bool WriteLine(std::string_view section, std::string_view key, const std::string& newLine) {
+        long s = FindSection(section);
+        if (s >= 0) {
+            long k = FindKey(size_t(s), key);
+            if (k >= 0) {
+                const size_t pos = keyAt[size_t(k)], end = LineEnd(pos);
+                if (std::string_view(bytes).substr(pos, end - pos) == newLine) return false;
+                bytes.replace(pos, end - pos, newLine);
+                Build();
+                return true;
+            }
+            {
+                // After the section's last line that is not blank.
+                const size_t header = secs[size_t(s)].header;
+                size_t at = SecEnd(size_t(s));
+                for (size_t prev; at > header && (prev = PrevLine(at)) > header && Trim(Text(prev)).empty();) at = prev;
+                std::string insert = newLine + defaultEol;
+                const bool atEnd = at == bytes.size() && size_t(s) + 1 == secs.size();
+                if (at == bytes.size() && !EndsWithEol()) insert = defaultEol + insert;
+                bytes.insert(at, insert);
+                if (!atEnd) {
+                    Build();
+                    return true;
+                }
+                AddKey(bytes.size() - newLine.size() - defaultEol.size(), key);
+            }
+            return true;
+        }
+        // A new section at the end: the index grows by its header and its one key.
+        if (!bytes.empty() && !EndsWithEol()) bytes += defaultEol;
+        const std::string name(Trim(section));
+        secs.push_back(Sec{bytes.size(), uint32_t(keyAt.size()), NameHash(name)});
+        const uint32_t h = secs.back().hash;
+        secOrder.insert(std::upper_bound(secOrder.begin(), secOrder.end(), h,
+                                         [this](uint32_t v, uint32_t x) { return v < secs[x].hash; }),
+                        uint32_t(secs.size() - 1));
+        bytes += "[" + name + "]" + defaultEol;
+        const size_t keyPos = bytes.size();
+        bytes += newLine + defaultEol;
+        AddKey(keyPos, key);
+        return true;
     }
 
-    std::string Serialize() const {
-        std::string out;
-        for (const Line& l : lines) {
-            out += l.text;
-            out += l.eol;
+    // A key line appended at the end of the last section, added to the index as
+    // Build would add it; appending keys one by one stays linear.
+    void AddKey(size_t pos, std::string_view key) {
+        const uint32_t h = NameHash(Trim(key));
+        keyAt.push_back(pos);
+        keyHash.push_back(h);
+        auto first = keyOrder.begin() + secs.back().firstKey;
+        keyOrder.insert(std::upper_bound(first, keyOrder.end(), h, [this](uint32_t v, uint32_t k) { return v < keyHash[k]; }),
+                        uint32_t(keyAt.size() - 1));
+    }
+
+    bool Erase(std::string_view section) {
+        section = Trim(section);
+        std::string kept;
+        size_t from = 0;
+        bool changed = false;
+        for (size_t s = 0; s < secs.size(); ++s) {
+            if (!SameTextAnsi(SecName(Text(secs[s].header)), section)) continue;
+            if (!changed) kept.reserve(bytes.size());
+            kept.append(bytes, from, secs[s].header - from);
+            from = SecEnd(s);
+            changed = true;
         }
-        return out;
+        if (!changed) return false;
+        kept.append(bytes, from, std::string::npos);
+        bytes = std::move(kept);
+        Build();
+        return true;
     }
 };
 
-std::shared_ptr<Parsed> Parse(const std::string& bytes) {
-    auto p = std::make_shared<Parsed>();
-    size_t i = 0;
-    bool eolSeen = false;
-    while (i < bytes.size()) {
-        size_t e = bytes.find_first_of("\r\n", i);
-        Line l;
-        if (e == std::string::npos) {
-            l.text = bytes.substr(i);
-            i = bytes.size();
-        } else {
-            l.text = bytes.substr(i, e - i);
-            size_t n = (bytes[e] == '\r' && e + 1 < bytes.size() && bytes[e + 1] == '\n') ? 2 : 1;
-            l.eol = bytes.substr(e, n);
-            if (!eolSeen) {
-                p->defaultEol = l.eol;
-                eolSeen = true;
-            }
-            i = e + n;
-        }
-        p->lines.push_back(std::move(l));
-    }
-    p->Build();
-    return p;
+bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+
+// A value that would not read back as it stands is written in double quotes.
+std::string StoredValue(const std::string& value) {
+    const bool quote = Trim(value).size() != value.size() ||
+                       (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front());
+    return quote ? "\"" + value + "\"" : value;
 }
 
 // Identity of a file on disk; a change of any part means it must be read afresh.
@@ -190,7 +309,7 @@ public:
         }
         std::string bytes;
         if (!ReadNative(native, bytes)) return nullptr;
-        auto parsed = Parse(bytes);
+        auto parsed = std::make_shared<const Parsed>(std::move(bytes));
         // Keep it only when the file did not change while it was read.
         if (StampOf(native) == st) Put(native, st, parsed);
         return parsed;
@@ -215,9 +334,14 @@ public:
 #endif
         if (!f) return false;
         bytes.clear();
+        // Read in place to the size the file has; a file that grows meanwhile is read on.
+        Stamp st = StampOf(native);
+        if (st.size > 0) bytes.resize(size_t(st.size));
+        size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
+        bytes.resize(got);
         char buf[65536];
         size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
+        while (got == size_t(st.size) && (n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
         bool ok = !std::ferror(f);
         std::fclose(f);
         return ok;
@@ -252,117 +376,127 @@ Cache& TheCache() {
 
 [[noreturn]] void RaiseWrite(const std::string& fileName) { throw Error("Unable to write to " + fileName); }
 
-// Writes the whole file anew through a temporary file in the same folder.
+// One change of a file, applied to its parsed form; false when nothing changed.
+using Edit = std::function<bool(Parsed&)>;
+
+// Reads the file for a change: a missing file is an empty one; an unreadable one fails.
+std::string BytesForChange(const std::string& fileName, const std::string& native) {
+    std::string bytes;
+    if (StampOf(native).exists && !Cache::ReadNative(native, bytes)) RaiseWrite(fileName);
+    return bytes;
+}
+
+// The temporary file of a replacement: hidden (its name begins with "."), in the
+// same folder, one per file. It is never taken for a topic or a settings file, and
+// a file left by a writer that was killed is reused by the next write.
+std::string TempName(const std::string& native) {
+    size_t slash = native.find_last_of(PathDelim);
+    size_t at = slash == std::string::npos ? 0 : slash + 1;
+    return native.substr(0, at) + "." + native.substr(at) + ".tmp";
+}
+
 #ifdef _WIN32
-void Replace(const std::string& fileName, const std::string& native, const std::string& bytes) {
+// Windows: the temporary file opened without sharing is the lock; it is renamed
+// onto the file through its own handle, so no other writer can slip in between.
+std::shared_ptr<Parsed> Change(const std::string& fileName, const std::string& native, const Edit& edit) {
     const std::wstring target = Wide(native);
-    const std::wstring tmp = target + L".~" + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
-    FILE* f = ::_wfopen(tmp.c_str(), L"wb");
-    if (!f) RaiseWrite(fileName);
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0 &&
-              ::_commit(::_fileno(f)) == 0;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok || !::MoveFileExW(tmp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ::_wremove(tmp.c_str());
-        RaiseWrite(fileName);
+    const std::wstring tmp = Wide(TempName(native));
+    HANDLE h = INVALID_HANDLE_VALUE;
+    for (int tries = 0; tries < 1000; ++tries) {
+        h = ::CreateFileW(tmp.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_SHARING_VIOLATION) break;
+        ::Sleep(10);
     }
+    if (h == INVALID_HANDLE_VALUE) RaiseWrite(fileName);
+    auto p = std::make_shared<Parsed>(BytesForChange(fileName, native));
+    const bool changed = edit(*p);
+    bool ok = true;
+    if (changed) {
+        DWORD written = 0;
+        LARGE_INTEGER zero{};
+        ok = ::SetFilePointerEx(h, zero, nullptr, FILE_BEGIN) && ::SetEndOfFile(h) &&
+             ::WriteFile(h, p->bytes.data(), DWORD(p->bytes.size()), &written, nullptr) &&
+             written == p->bytes.size() && ::FlushFileBuffers(h);
+        if (ok) {
+            std::vector<char> buf(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+            auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buf.data());
+            info->ReplaceIfExists = TRUE;
+            info->RootDirectory = nullptr;
+            info->FileNameLength = DWORD(target.size() * sizeof(wchar_t));
+            std::memcpy(info->FileName, target.c_str(), info->FileNameLength);
+            ok = ::SetFileInformationByHandle(h, FileRenameInfo, info, DWORD(buf.size()));
+        }
+    }
+    if (!changed || !ok) {
+        FILE_DISPOSITION_INFO del{TRUE};
+        ::SetFileInformationByHandle(h, FileDispositionInfo, &del, sizeof del);
+    }
+    ::CloseHandle(h);
+    if (!ok) RaiseWrite(fileName);
+    return changed ? p : nullptr;
 }
 #else
-void Replace(const std::string& fileName, const std::string& native, const std::string& bytes) {
-    std::string tmp = native + ".~" + std::to_string(::getpid()) + ".tmp";
-    mode_t mode = 0644;
-    struct stat st {};
-    if (::stat(native.c_str(), &st) == 0) mode = st.st_mode & 07777;
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-    if (fd < 0) RaiseWrite(fileName);
+bool WriteAll(int fd, const std::string& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) break;
+        if (w <= 0) return false;
         done += size_t(w);
-    }
-    bool ok = done == bytes.size() && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || std::rename(tmp.c_str(), native.c_str()) != 0) {
-        ::unlink(tmp.c_str());
-        RaiseWrite(fileName);
-    }
-}
-#endif
-
-// The change of one key in the parsed file; false when the line is already so.
-bool ApplyWrite(Parsed& p, const std::string& section, const std::string& key, const std::string& value) {
-    const std::string_view name = Trim(key);
-    std::string newLine = std::string(name) + "=" + value;
-    // A key the index would read back as itself: the index is kept up to date
-    // in place where lines are only added at the end; otherwise it is rebuilt.
-    const bool plainKey = !name.empty() && name.find('=') == std::string_view::npos && name[0] != '[' && name[0] != ';';
-    auto found = p.sectionIndex.find(AnsiUpperCase(Trim(section)));
-    if (found != p.sectionIndex.end()) {
-        Section& s = p.sections[found->second];
-        auto it = s.first.find(AnsiUpperCase(name));
-        if (it != s.first.end()) {
-            if (p.lines[it->second].text == newLine) return false;
-            p.lines[it->second].text = newLine;
-            return true;
-        }
-        // After the section's last line that is not blank.
-        size_t at = s.end;
-        while (at > s.header + 1 && Trim(p.lines[at - 1].text).empty()) --at;
-        if (p.lines[at - 1].eol.empty()) p.lines[at - 1].eol = p.defaultEol;
-        p.lines.insert(p.lines.begin() + long(at), Line{std::move(newLine), p.defaultEol});
-        if (plainKey && at + 1 == p.lines.size()) {
-            s.end = p.lines.size();
-            s.keyLines.push_back(at);
-            s.first.emplace(AnsiUpperCase(name), at);
-        } else {
-            p.Build();
-        }
-        return true;
-    }
-    if (!p.lines.empty() && p.lines.back().eol.empty()) p.lines.back().eol = p.defaultEol;
-    const size_t header = p.lines.size();
-    p.lines.push_back(Line{"[" + std::string(Trim(section)) + "]", p.defaultEol});
-    p.lines.push_back(Line{std::move(newLine), p.defaultEol});
-    const std::string_view title = Trim(section);
-    if (plainKey && title.find(']') == std::string_view::npos) {
-        if (!p.sections.empty()) p.sections.back().end = header;
-        p.sections.push_back(Section{header, p.lines.size(), {header + 1}, {{AnsiUpperCase(name), header + 1}}});
-        p.sectionIndex.emplace(AnsiUpperCase(title), p.sections.size() - 1);
-    } else {
-        p.Build();
     }
     return true;
 }
 
-// The removal of every section of that name; false when there is none.
-bool ApplyErase(Parsed& f, const std::string& section) {
-    bool changed = false;
-    while (const Section* s = f.Find(section)) {
-        f.lines.erase(f.lines.begin() + long(s->header), f.lines.begin() + long(s->end));
-        f.Build();
-        changed = true;
+// Opens the temporary file and takes its exclusive lock. The lock serialises the
+// writers of one file, so each change is made to the content the previous one left.
+// A writer that got the lock after its predecessor renamed the file away holds a
+// file of no name: it opens the name again.
+int OpenLockedTemp(const std::string& tmp, mode_t mode) {
+    for (;;) {
+        int fd = ::open(tmp.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, mode);
+        if (fd < 0) return -1;
+        int rc;
+        do rc = ::flock(fd, LOCK_EX);
+        while (rc != 0 && errno == EINTR);
+        struct stat held {}, named {};
+        if (rc != 0 || ::fstat(fd, &held) != 0) {
+            ::close(fd);
+            return -1;
+        }
+        if (::stat(tmp.c_str(), &named) == 0 && named.st_dev == held.st_dev && named.st_ino == held.st_ino) return fd;
+        ::close(fd);
     }
-    return changed;
 }
 
-// Reads the file for a change: a missing file is an empty one; an unreadable one fails.
-std::shared_ptr<Parsed> LoadForChange(const std::string& fileName, const std::string& native) {
-    std::string bytes;
-    if (StampOf(native).exists && !Cache::ReadNative(native, bytes)) RaiseWrite(fileName);
-    return Parse(bytes);
+// Writes the changed file through its temporary file, which is renamed onto it once
+// the new content is on disk: a reader sees the old file or the new one, never a mix.
+std::shared_ptr<Parsed> Change(const std::string& fileName, const std::string& native, const Edit& edit) {
+    mode_t mode = 0644;
+    struct stat st {};
+    if (::stat(native.c_str(), &st) == 0) mode = st.st_mode & 07777;
+    const std::string tmp = TempName(native);
+    int fd = OpenLockedTemp(tmp, mode);
+    if (fd < 0) RaiseWrite(fileName);
+    std::shared_ptr<Parsed> p;
+    bool changed = false, ok = true;
+    try {
+        p = std::make_shared<Parsed>(BytesForChange(fileName, native));
+        changed = edit(*p);
+    } catch (...) {
+        ::unlink(tmp.c_str());
+        ::close(fd);
+        throw;
+    }
+    if (changed) {
+        ok = ::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, p->bytes) &&
+             ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0 && std::rename(tmp.c_str(), native.c_str()) == 0;
+    }
+    if (!changed || !ok) ::unlink(tmp.c_str());
+    ::close(fd);  // releases the lock
+    if (!ok) RaiseWrite(fileName);
+    return changed ? p : nullptr;
 }
-
-std::atomic<uint64_t> replacements{0};
-
-void Store(const std::string& fileName, const std::string& native, const std::shared_ptr<Parsed>& p) {
-    Replace(fileName, native, p->Serialize());
-    ++replacements;
-    p->Build();
-    Stamp st = StampOf(native);
-    if (st.exists) TheCache().Put(native, st, p);
-}
+#endif
 
 // A path in the program's folders names its file without regard to case.
 std::string ExistingOrGiven(const std::string& fileName) {
@@ -370,18 +504,52 @@ std::string ExistingOrGiven(const std::string& fileName) {
     return NativePath(real.empty() ? fileName : real);
 }
 
+std::atomic<uint64_t> replacements{0};
+
+// Applies the edits to the file in one replacement. A change that leaves the file as
+// it is writes nothing, so an unchanged file on a read-only drive is no failure.
+void Apply(const std::string& fileName, const Edit& edit) {
+    const std::string native = ExistingOrGiven(fileName);
+    {
+        Parsed now(BytesForChange(fileName, native));
+        if (!edit(now)) {
+            // Erasing from a file that is missing: a folder that cannot hold it still fails.
+            if (!StampOf(native).exists) {
+                std::string folder = ExtractFilePath(fileName);
+                if (!DirectoryExists(folder.empty() ? "." : folder)) RaiseWrite(fileName);
+            }
+            return;
+        }
+    }
+    std::shared_ptr<Parsed> p = Change(fileName, native, edit);
+    if (!p) return;
+    ++replacements;
+    Stamp st = StampOf(native);
+    if (st.exists) TheCache().Put(native, st, p);
+}
+
+// A section, key and value that can be stored as written; anything else would make
+// other lines of the file or read back as something else.
+bool Storable(std::string_view section, std::string_view key, std::string_view value) {
+    if (HasLineBreak(section) || section.find(']') != std::string_view::npos) return false;
+    if (HasLineBreak(key) || HasLineBreak(value)) return false;
+    std::string_view k = Trim(key);
+    return k.find('=') == std::string_view::npos && (k.empty() || (k[0] != '[' && k[0] != ';'));
+}
+
 }  // namespace
 
 void ClearProfileCache() { TheCache().Clear(); }
 
+uint64_t ProfileReplacements() { return replacements.load(); }
+
 std::string TIniFile::ReadString(const std::string& section, const std::string& key, const std::string& def) const {
     auto p = TheCache().Get(ExistingOrGiven(fileName_));
     if (!p) return def;
-    const Section* s = p->Find(section);
-    if (!s) return def;
-    auto it = s->first.find(AnsiUpperCase(Trim(key)));
-    if (it == s->first.end()) return def;
-    return p->Value(it->second);
+    long s = p->FindSection(section);
+    if (s < 0) return def;
+    long k = p->FindKey(size_t(s), key);
+    return k < 0 ? def : p->Value(size_t(k));
 }
 
 int TIniFile::ReadInteger(const std::string& section, const std::string& key, int def) const {
@@ -397,27 +565,27 @@ void TIniFile::ReadSection(const std::string& section, std::vector<std::string>&
     keys.clear();
     auto p = TheCache().Get(ExistingOrGiven(fileName_));
     if (!p) return;
-    const Section* s = p->Find(section);
-    if (!s) return;
+    long s = p->FindSection(section);
+    if (s < 0) return;
     size_t used = 0;
-    for (size_t line : s->keyLines) {
-        std::string k = p->Key(line);
+    for (size_t k = p->secs[size_t(s)].firstKey; k < p->KeyEnd(size_t(s)); ++k) {
+        std::string_view name = p->KeyName(k);
         // Each name takes its length and a zero byte; one more zero ends the buffer.
-        if (used + k.size() + 1 > KeyBufferSize - 1) break;
-        used += k.size() + 1;
-        keys.push_back(std::move(k));
+        if (used + name.size() + 1 > KeyBufferSize - 1) break;
+        used += name.size() + 1;
+        keys.emplace_back(name);
     }
 }
 
 bool TIniFile::SectionExists(const std::string& section) const {
     auto p = TheCache().Get(ExistingOrGiven(fileName_));
-    return p && p->Find(section);
+    return p && p->FindSection(section) >= 0;
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
-    std::string native = ExistingOrGiven(fileName_);
-    auto p = LoadForChange(fileName_, native);
-    if (ApplyWrite(*p, section, key, value)) Store(fileName_, native, p);
+    TIniChanges changes;
+    changes.WriteString(section, key, value);
+    Write(changes);
 }
 
 void TIniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
@@ -429,25 +597,30 @@ void TIniFile::WriteBool(const std::string& section, const std::string& key, boo
 }
 
 void TIniFile::EraseSection(const std::string& section) {
-    std::string native = ExistingOrGiven(fileName_);
-    if (!StampOf(native).exists) {
-        // Nothing to erase; but a folder that cannot hold the file is still a failure.
-        if (!DirectoryExists(ExtractFilePath(fileName_).empty() ? "." : ExtractFilePath(fileName_))) RaiseWrite(fileName_);
-        return;
-    }
-    auto p = LoadForChange(fileName_, native);
-    if (ApplyErase(*p, section)) Store(fileName_, native, p);
+    TIniChanges changes;
+    changes.EraseSection(section);
+    Write(changes);
 }
 
-void TIniFile::Update(const std::vector<TIniChange>& changes) {
-    std::string native = ExistingOrGiven(fileName_);
-    auto p = LoadForChange(fileName_, native);
-    bool changed = false;
-    for (const TIniChange& c : changes) {
-        if (c.Erase) changed = ApplyErase(*p, c.Section) || changed;
-        else changed = ApplyWrite(*p, c.Section, c.Key, c.Value) || changed;
-    }
-    if (changed) Store(fileName_, native, p);
+void TIniFile::Write(const TIniChanges& changes) {
+    for (const TIniChanges::Change& c : changes.changes_)
+        if (!c.erase && !Storable(c.section, c.key, c.value)) RaiseWrite(fileName_);
+    Apply(fileName_, [&changes](Parsed& p) {
+        bool changed = false;
+        for (const TIniChanges::Change& c : changes.changes_) {
+            if (c.erase) changed = p.Erase(c.section) || changed;
+            else changed = p.WriteLine(c.section, c.key, std::string(Trim(c.key)) + "=" + StoredValue(c.value)) || changed;
+        }
+        return changed;
+    });
 }
 
-uint64_t ProfileReplacements() { return replacements.load(); }
+void TIniChanges::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+    changes_.push_back(Change{false, section, key, value});
+}
+
+void TIniChanges::WriteInteger(const std::string& section, const std::string& key, int value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+void TIniChanges::EraseSection(const std::string& section) { changes_.push_back(Change{true, section, {}, {}}); }

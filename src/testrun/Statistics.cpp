@@ -22,6 +22,35 @@ namespace {
 
 #ifdef _WIN32
 
+// Cuts a part of a record that a killed writer left without its line end (see the
+// POSIX branch); `size` becomes the end of the whole lines.
+bool CutToWholeLines(HANDLE h, LARGE_INTEGER& size) {
+    char buf[4096];
+    long long end = size.QuadPart;
+    while (end > 0) {
+        const long long from = end > static_cast<long long>(sizeof buf) ? end - static_cast<long long>(sizeof buf) : 0;
+        LARGE_INTEGER at{};
+        at.QuadPart = from;
+        DWORD got = 0;
+        if (!::SetFilePointerEx(h, at, nullptr, FILE_BEGIN) || !::ReadFile(h, buf, DWORD(end - from), &got, nullptr) ||
+            got != DWORD(end - from))
+            return true;
+        for (DWORD i = got; i > 0; --i) {
+            if (buf[i - 1] == '\n') {
+                if (from + i == size.QuadPart) return true;
+                at.QuadPart = from + i;
+                if (!::SetFilePointerEx(h, at, nullptr, FILE_BEGIN) || !::SetEndOfFile(h)) return true;
+                size = at;
+                return true;
+            }
+        }
+        end = from;
+    }
+    LARGE_INTEGER zero{};
+    if (size.QuadPart != 0 && ::SetFilePointerEx(h, zero, nullptr, FILE_BEGIN) && ::SetEndOfFile(h)) size = zero;
+    return true;
+}
+
 // Windows: LockFileEx over the whole file; SMB shares honour it.
 void AppendStatRecord(const std::string& path, const std::string& header, const std::string& record) {
     std::string existing = FindFileNoCase(path);
@@ -33,7 +62,7 @@ void AppendStatRecord(const std::string& path, const std::string& header, const 
     OVERLAPPED whole {};
     if (::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
         LARGE_INTEGER before {};
-        if (::GetFileSizeEx(h, &before) && ::SetFilePointerEx(h, before, nullptr, FILE_BEGIN)) {
+        if (::GetFileSizeEx(h, &before) && CutToWholeLines(h, before) && ::SetFilePointerEx(h, before, nullptr, FILE_BEGIN)) {
             std::string bytes;
             if (before.QuadPart == 0) bytes = header + "\r\n";
             bytes += record + "\r\n";
@@ -62,6 +91,29 @@ bool WriteAll(int fd, const std::string& bytes) {
         done += size_t(w);
     }
     return true;
+}
+
+// Where the file's whole lines end. A writer killed in the middle of its record can
+// leave part of it without a line end (the system may stop a write between pages);
+// the next writer, holding the lock, cuts that part off, so every line stays whole.
+off_t WholeLinesEnd(int fd, off_t size) {
+    char buf[4096];
+    off_t end = size;
+    while (end > 0) {
+        const off_t from = end > off_t(sizeof buf) ? end - off_t(sizeof buf) : 0;
+        const ssize_t got = ::pread(fd, buf, size_t(end - from), from);
+        if (got != end - from) return size;  // unreadable: leave the file as it is
+        for (ssize_t i = got; i > 0; --i) {
+            if (buf[i - 1] == '\n') {
+                const off_t at = from + i;
+                if (at == size) return size;
+                return ::ftruncate(fd, at) == 0 ? at : size;
+            }
+        }
+        end = from;
+    }
+    // No line end at all: the whole file is a remnant of its first, dying writer.
+    return size == 0 || ::ftruncate(fd, 0) == 0 ? 0 : size;
 }
 
 // Holds a POSIX record lock over the whole file; network file systems honour it.
@@ -95,14 +147,14 @@ private:
 void AppendStatRecord(const std::string& path, const std::string& header, const std::string& record) {
     std::string existing = FindFileNoCase(path);
     const std::string native = NativePath(existing.empty() ? path : existing);
-    int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    int fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) Fail(path);
     bool ok = false;
     {
         FileLock lock(fd);
         struct stat st {};
         if (lock.Locked() && ::fstat(fd, &st) == 0) {
-            const off_t before = st.st_size;
+            const off_t before = WholeLinesEnd(fd, st.st_size);
             std::string bytes;
             if (before == 0) bytes = header + "\r\n";
             bytes += record + "\r\n";

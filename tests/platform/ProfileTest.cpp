@@ -191,7 +191,7 @@ TEST(Profile, FailedWriteRaisesWithPathAndKeepsOldFile) {
     // the error names the file and the old content stays.
     const std::string path = dir.File("a.ini");
     WriteBytes(path, "[S]\r\nK=old\r\n");
-    std::filesystem::create_directories(NativePath(path) + ".~" + std::to_string(getpid()) + ".tmp");
+    std::filesystem::create_directories(dir.File(".a.ini.tmp"));
     TIniFile ini(path);
     EXPECT_EQ(ini.ReadString("S", "K", ""), "old");
     try {
@@ -209,18 +209,23 @@ TEST(Profile, FailedWriteRaisesWithPathAndKeepsOldFile) {
 // Several changes in one update give the bytes the single calls give, in one
 // replacement of the file.
 TEST(ProfileUpdate, SameBytesAsSingleCallsInOneReplacement) {
-    using C = TIniChange;
+    struct C {
+        bool Erase;
+        std::string Section, Key, Value;
+        static C Write(std::string s, std::string k, std::string v) { return {false, s, k, v}; }
+        static C EraseSection(std::string s) { return {true, s, {}, {}}; }
+    };
     struct Case {
         const char* start;  // nullptr: no file
-        std::vector<TIniChange> changes;
+        std::vector<C> changes;
     } cases[] = {
         {nullptr, {C::EraseSection("Families"), C::Write("Families", "Count", "2"), C::Write("Families", "1", "A"),
                    C::Write("Families", "2", "B")}},
         {"[Options]\r\nMode=1\r\n[Families]\r\nCount=1\r\n1=Z\r\n\r\n[Tail]\r\nx=1\r\n",
          {C::EraseSection("families"), C::Write("Families", "Count", "2"), C::Write("Families", "1", "A"),
           C::Write("FAMILIES", "2", "B"), C::Write("Options", "Mode", "0"), C::Write("Options", "New", "v")}},
-        {"[A]\nk=1\n\n", {C::Write("A", "j", "2"), C::Write("A", "k", "3"), C::Write("B", "x=y", "z"),
-                          C::Write("B", "x", "w"), C::Write("[C", "q", "1"), C::Write("[C", "r", "2")}},
+        {"[A]\nk=1\n\n", {C::Write("A", "j", "2"), C::Write("A", "k", "3"), C::Write("B", "x", " w "),
+                          C::Write("B", "y", "\"q\""), C::Write("C", "q", "1"), C::Write("C", "r", "2")}},
         {"[A]\r\nk=1\r\n[A]\r\nk=2\r\n", {C::EraseSection("A"), C::Write("A", "k", "3"), C::EraseSection("None")}},
     };
     for (const Case& c : cases) {
@@ -231,18 +236,24 @@ TEST(ProfileUpdate, SameBytesAsSingleCallsInOneReplacement) {
             WriteBytes(many, c.start);
         }
         TIniFile single(one);
-        for (const TIniChange& ch : c.changes) {
-            if (ch.Erase) single.EraseSection(ch.Section);
-            else single.WriteString(ch.Section, ch.Key, ch.Value);
+        TIniChanges changes;
+        for (const C& ch : c.changes) {
+            if (ch.Erase) {
+                single.EraseSection(ch.Section);
+                changes.EraseSection(ch.Section);
+            } else {
+                single.WriteString(ch.Section, ch.Key, ch.Value);
+                changes.WriteString(ch.Section, ch.Key, ch.Value);
+            }
         }
         const uint64_t before = ProfileReplacements();
         TIniFile batch(many);
-        batch.Update(c.changes);
+        batch.Write(changes);
         EXPECT_EQ(ProfileReplacements() - before, 1u);
         EXPECT_EQ(ReadBytes(many), ReadBytes(one)) << (c.start ? c.start : "(no file)");
         // What the update wrote reads back as the single calls' file does.
         ClearProfileCache();
-        for (const TIniChange& ch : c.changes)
+        for (const C& ch : c.changes)
             if (!ch.Erase) EXPECT_EQ(batch.ReadString(ch.Section, ch.Key, "?"), single.ReadString(ch.Section, ch.Key, "?"));
     }
 }
@@ -251,7 +262,10 @@ TEST(ProfileUpdate, FailureWritesNothing) {
     TempDir dir;
     TIniFile ini(dir.File("missing/x.ini"));
     try {
-        ini.Update({TIniChange::EraseSection("F"), TIniChange::Write("F", "Count", "1")});
+        TIniChanges changes;
+        changes.EraseSection("F");
+        changes.WriteInteger("F", "Count", 1);
+        ini.Write(changes);
         FAIL() << "no error";
     } catch (const Error& e) {
         EXPECT_EQ(e.Text(), "Unable to write to " + dir.File("missing/x.ini"));
@@ -260,7 +274,10 @@ TEST(ProfileUpdate, FailureWritesNothing) {
     const std::string path = dir.File("ro.ini");
     WriteBytes(path, "[F]\r\nCount=1\r\n1=A\r\n");
     std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    EXPECT_THROW(TIniFile(path).Update({TIniChange::EraseSection("F"), TIniChange::Write("F", "Count", "0")}), Error);
+    TIniChanges changes;
+    changes.EraseSection("F");
+    changes.WriteInteger("F", "Count", 0);
+    EXPECT_THROW(TIniFile(path).Write(changes), Error);
     std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
     EXPECT_EQ(ReadBytes(path), "[F]\r\nCount=1\r\n1=A\r\n");
 }

@@ -8,6 +8,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <random>
+#include <thread>
+
 namespace {
 
 // A knowledge-check run of 10 questions, 7.5 points, 10 minutes.
@@ -180,6 +184,60 @@ TEST(StatFile, ConcurrentWritersLoseNothing) {
     }
     for (auto& v : seen)
         for (bool b : v) EXPECT_TRUE(b);
+}
+
+}  // namespace
+
+namespace {
+
+// Several writers appending at once, all killed at a random moment, 200 times over:
+// every line of the file is the header or one whole record, and there is one header.
+TEST(StatFile, WritersKilledMidAppendLeaveOnlyWholeLines) {
+    TempDir dir;
+    const std::string path = dir.File("STAT_KV2.TXT");
+    const int writers = 3, kills = 200;
+    auto record = [](int w, int i) {
+        return "w" + std::to_string(w) + " r" + std::to_string(i) + " " + std::string(size_t(20 + (i * 31) % 300), 'x') + " end";
+    };
+    std::mt19937 rnd(777);
+    for (int k = 0; k < kills; ++k) {
+        std::vector<pid_t> pids;
+        for (int w = 0; w < writers; ++w) {
+            pid_t pid = fork();
+            if (pid == 0) {
+                for (int i = 0;; ++i) {
+                    try {
+                        AppendStatRecord(path, "HEADER", record(w, i));
+                    } catch (...) {
+                        _exit(1);
+                    }
+                }
+            }
+            pids.push_back(pid);
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(rnd() % 3000));
+        for (pid_t pid : pids) kill(pid, SIGKILL);
+        for (pid_t pid : pids) waitpid(pid, nullptr, 0);
+    }
+    const std::string file = ReadBytes(path);
+    size_t start = 0, records = 0;
+    int headers = 0;
+    for (size_t p = file.find("\r\n"); p != std::string::npos; p = file.find("\r\n", start)) {
+        const std::string line = file.substr(start, p - start);
+        start = p + 2;
+        if (line == "HEADER") {
+            ++headers;
+            continue;
+        }
+        int w = -1, i = -1;
+        ASSERT_EQ(std::sscanf(line.c_str(), "w%d r%d", &w, &i), 2) << line;
+        ASSERT_EQ(line, record(w, i));
+        ++records;
+    }
+    EXPECT_EQ(start, file.size()) << "the file ends with a whole line";
+    EXPECT_EQ(headers, 1);
+    EXPECT_EQ(file.rfind("HEADER\r\n", 0), 0u);
+    std::printf("%d kills of %d writers: %zu whole records\n", kills, writers, records);
 }
 
 }  // namespace
