@@ -3,6 +3,8 @@
 
 #include "CodePage.h"
 #include "Files.h"
+#include "Main.h"
+#include "Startup.h"
 #include "TestSupport.h"
 
 #include <QApplication>
@@ -106,6 +108,48 @@ TEST_F(ConfirmTest, LanguageFileCaptionOfTheLabelReplacesEveryMessage) {
     EXPECT_EQ(shown, QString("Sure?"));
     EXPECT_EQ(caption, QString("Please confirm"));
     EXPECT_EQ(dlg->findChild<QPushButton*>("BtnYes")->text(), QString("&Yes"));
+}
+
+// The test window asks on the release of Esc. The Esc that answers its question
+// closes the dialog on its press, and its release then reaches the test window:
+// that release must not ask again.
+TEST_F(ConfirmTest, EscThatAnswersTheTestWindowsQuestionDoesNotAskAgain) {
+    struct Routed : FakeDialogs {
+        bool AskConfirmation(const std::string& text) override {
+            questions.push_back(text);
+            return ::AskConfirmation(text);
+        }
+    } dialogs;
+    TempDir stats;
+    StatsPath = stats.Path();
+    TFrmMain frm;
+    frm.Questions = std::make_unique<TQuestionList>();
+    auto q = std::make_unique<TQuestion>();
+    q->Text = "Q";
+    q->Answers = {TAnswer{"a", -1}, TAnswer{"b", 0}};
+    frm.Questions->Add(std::move(q));
+    frm.QstCount = 1;
+    frm.MixAnswers = false;
+    frm.SetupGauges();
+    frm.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frm.NextIndex == 1; }));
+    frm.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frm));
+    QTimer::singleShot(0, [] {
+        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+        QWidget* w = QApplication::activeModalWidget();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTest::keyPress(w, Qt::Key_Escape);  // "Нет"; the release comes after the dialog closed
+    });
+    QTest::keyClick(&frm, Qt::Key_Escape);
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    QTest::keyRelease(QApplication::focusWidget() ? QApplication::focusWidget() : &frm, Qt::Key_Escape);
+    EXPECT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_TRUE(frm.isVisible());
+    EXPECT_FALSE(frm.Finished);
+    frm.Finished = true;
+    frm.close();
+    StatsPath.clear();
 }
 
 TEST_F(ConfirmTest, WithoutTheDialogTheAnswerIsNo) {
