@@ -10,7 +10,7 @@
 #include "Quest.h"
 #include "Startup.h"
 #include "TestSupport.h"
-#include "Typing.h"
+#include "WindowTesting.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -100,9 +100,7 @@ protected:
     }
     template <class W>
     W* Child(const char* name) const {
-        W* w = frm->findChild<W*>(QLatin1String(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        return NamedChild<W>(frm.get(), name);
     }
     QComboBox* Names() const { return Child<QComboBox>("NameCombo"); }
     QListWidget* Topics() const { return Child<QListWidget>("TopicBox"); }

@@ -6,6 +6,7 @@
 #include "Files.h"
 #include "Startup.h"
 #include "TestSupport.h"
+#include "WindowTesting.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -69,9 +70,7 @@ protected:
 
     template <class W>
     W* Child(const char* name) const {
-        W* w = frm->findChild<W*>(QLatin1String(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
+        return NamedChild<W>(frm.get(), name);
     }
     void ClickText(int row) { QTest::mouseClick(frm->RowParts().at(size_t(row)).Text, Qt::LeftButton); }
     void ClickChoice(int row) { QTest::mouseClick(frm->RowParts().at(size_t(row)).Choice, Qt::LeftButton); }
