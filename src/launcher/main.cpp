@@ -16,10 +16,13 @@ int main(int argc, char** argv) {
         QApplication::setApplicationName(QString::fromUtf8(ApplicationTitleUtf8()));
         TQtDialogs dialogs;
         SetDialogs(&dialogs);
+        TQtShell shell;
+        SetShell(&shell);
         // The login window and the confirmation dialog come with the launcher's windows;
         // until they exist there is nothing to show, and the loop ends at once.
         QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
         rc = app.exec();
+        SetShell(nullptr);
         SetDialogs(nullptr);
     }
     CloseMessageReader();

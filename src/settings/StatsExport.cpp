@@ -198,7 +198,7 @@ public:
         if (field.empty()) return 0;
         const TFieldCell cell = ClassifyField(field, fs_);
         if (cell.Kind == TFieldKind::Text) {
-            Check(worksheet_write_string(ws, row, col, AnsiToUtf8(field).c_str(), nullptr));
+            Check(worksheet_write_string(ws, row, col, Utf8(field).c_str(), nullptr));
         } else {
             Check(worksheet_write_number(ws, row, col, cell.Value, Format(cell.NumFormat)));
         }
@@ -214,12 +214,21 @@ public:
         if (workbook_close(wb) != LXW_NO_ERROR) Fail();
     }
 
+    // ASCII text is UTF-8 as it stands; only the rest needs converting.
+    const std::string& Utf8(std::string_view ansi) {
+        if (std::all_of(ansi.begin(), ansi.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+            utf8_.assign(ansi);
+        else utf8_ = AnsiToUtf8(ansi);
+        return utf8_;
+    }
+
     [[noreturn]] void Fail() { throw Error("The statistics workbook could not be written"); }
 
 private:
     const FormatSettings& fs_;
     std::unique_ptr<lxw_workbook, WorkbookCloser> wb_;
     std::map<std::string, lxw_format*> formats_;
+    std::string utf8_;
 };
 
 void SetWidths(Writer& w, lxw_worksheet* ws, const std::vector<size_t>& longest) {
