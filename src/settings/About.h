@@ -18,7 +18,7 @@ class FrmAbout;
 // The maker's addresses and notices. The web address is the program's own README
 // beside it, a file URL, until a school names its own through a language file.
 std::string DefaultWebAddress();
-inline constexpr const char* DefaultMailAddress = "kvizor2@school.example";
+inline constexpr const char* DefaultMailAddress = "kvizor2@example.org";
 inline constexpr const char* LatinNotice = "(c) The Kvizor II authors";
 
 class TFrmAbout : public QDialog {
