@@ -257,7 +257,8 @@ void TFrmLogin::BtnCheckNoneClick() {
 }
 
 void TFrmLogin::BtnSetupClick() {
-    // The settings window opens here once it is part of the program.
+    TFrmSetup setup(this, *this);
+    setup.exec();
 }
 
 void TFrmLogin::BtnCloseClick() {

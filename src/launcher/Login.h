@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Language.h"
+#include "Setup.h"
 #include "WidgetAdapter.h"
 
 class QListWidgetItem;
@@ -30,7 +31,7 @@ struct TNameKey {
 };
 TNameKey NameKeyRule(const QString& text, int caret, QChar typed);
 
-class TFrmLogin : public QDialog {
+class TFrmLogin : public QDialog, public TTopicChoice {
     Q_OBJECT
 public:
     explicit TFrmLogin(QWidget* parent = nullptr);
@@ -61,9 +62,9 @@ public:
     void RegisterName();
 
     void UpdateStartButton();
-    bool AnyTopicTicked() const;
+    bool AnyTopicTicked() const override;
     std::vector<std::string> TickedFileList() const;
-    std::string TickedFilesText() const;
+    std::string TickedFilesText() const override;
     std::string TickedTopicsText() const;
 
 protected:

@@ -21,6 +21,8 @@ int main(int argc, char** argv) {
         TQtDialogs dialogs;
         dialogs.Confirm = AskConfirmation;
         SetDialogs(&dialogs);
+        TQtShell shell;
+        SetShell(&shell);
         {
             // The login window first: it is the main window, and closing it ends the
             // program. Then the one confirmation dialog, kept until exit.
@@ -31,6 +33,7 @@ int main(int argc, char** argv) {
             rc = app.exec();
             FrmConfirm = nullptr;
         }
+        SetShell(nullptr);
         SetDialogs(nullptr);
     }
     CloseMessageReader();

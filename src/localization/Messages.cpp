@@ -37,12 +37,20 @@ const TMessage rsStatWriteError{
     "rsStatWriteError",
     "Результаты не были сохранены в файле статистики из-за какой-то ошибки!\r\nПопробуем ещё раз?"};
 
+const TMessage rsStatsSummary{"rsStatsSummary", "Итоги"};
+const TMessage rsStatsMarkChart{"rsStatsMarkChart", "Число работ по школьным оценкам"};
+const TMessage rsStatsMark{"rsStatsMark", "Оценка"};
+const TMessage rsStatsRuns{"rsStatsRuns", "Работ"};
+const TMessage rsStatsTopic{"rsStatsTopic", "Тема"};
+const TMessage rsStatsAverage{"rsStatsAverage", "Средняя оценка"};
+
 const TMessage* const* AllMessages(size_t& count) {
     static const TMessage* const all[] = {
         &rsWrongQstText, &rsAnsNotFound, &rsWrongAnsText, &rsRightAnsNotFound, &rsCompileTime, &rsQuestCount,
         &rsQstFilesNotFound, &rsConfirmClose, &rsNothingSelected, &rsSelectFolder, &rsCaption, &rsControlMode,
         &rsTutorMode, &rsQstNumber, &rsFinished, &rsTopics, &rsTimeSpent, &rsMarkFmt, &rsStatFmtHdr, &rsStatFmt,
-        &rsTimeFmt, &rsDateFmt, &rsStatWriteError};
+        &rsTimeFmt, &rsDateFmt, &rsStatWriteError, &rsStatsSummary, &rsStatsMarkChart, &rsStatsMark, &rsStatsRuns,
+        &rsStatsTopic, &rsStatsAverage};
     count = sizeof all / sizeof all[0];
     return all;
 }

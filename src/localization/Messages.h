@@ -41,8 +41,15 @@ extern const TMessage rsStatFmt;
 extern const TMessage rsTimeFmt;
 extern const TMessage rsDateFmt;
 extern const TMessage rsStatWriteError;
+// The summary sheet of the statistics workbook.
+extern const TMessage rsStatsSummary;
+extern const TMessage rsStatsMarkChart;
+extern const TMessage rsStatsMark;
+extern const TMessage rsStatsRuns;
+extern const TMessage rsStatsTopic;
+extern const TMessage rsStatsAverage;
 
-// All 23, in catalogue order.
+// All of them, in catalogue order.
 const TMessage* const* AllMessages(size_t& count);
 
 // The text of message `m` as the window's language component gives it at this

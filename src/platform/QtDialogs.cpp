@@ -5,6 +5,9 @@
 #include "ErrorDisplay.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QUrl>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -46,4 +49,24 @@ std::string TQtDialogs::SaveFileName(const std::string& title, const std::string
     if (!defaultExt.empty()) dlg.setDefaultSuffix(AnsiToQString(defaultExt));
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
     return QStringToAnsi(dlg.selectedFiles().first());
+}
+
+bool HasUrlScheme(const std::string& target) {
+    // RFC 3986: a letter, then letters, digits, "+", "-" or ".".
+    size_t i = 0;
+    while (i < target.size()) {
+        const unsigned char c = static_cast<unsigned char>(target[i]);
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!(letter || (i > 0 && ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.')))) break;
+        ++i;
+    }
+    return i >= 2 && i < target.size() && target[i] == ':';
+}
+
+bool TQtShell::OpenDocument(const std::string& target) {
+    if (target.empty()) return false;
+    const QString text = AnsiToQString(target);
+    const QUrl url = HasUrlScheme(target) ? QUrl(text, QUrl::TolerantMode)
+                                          : QUrl::fromLocalFile(QFileInfo(text).absoluteFilePath());
+    return url.isValid() && QDesktopServices::openUrl(url);
 }

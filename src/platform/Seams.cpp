@@ -16,6 +16,11 @@ public:
     }
 };
 
+class NoShell final : public TShell {
+public:
+    bool OpenDocument(const std::string&) override { return false; }
+};
+
 class SystemClock final : public TClock {
 public:
     TDateTime Now() override {
@@ -28,6 +33,8 @@ public:
 };
 
 NoDialogs noDialogs;
+NoShell noShell;
+TShell* currentShell = &noShell;
 SystemClock systemClock;
 TDialogs* currentDialogs = &noDialogs;
 TClock* currentClock = &systemClock;
@@ -35,5 +42,7 @@ TClock* currentClock = &systemClock;
 
 TDialogs& Dialogs() { return *currentDialogs; }
 void SetDialogs(TDialogs* dialogs) { currentDialogs = dialogs ? dialogs : &noDialogs; }
+TShell& Shell() { return *currentShell; }
+void SetShell(TShell* shell) { currentShell = shell ? shell : &noShell; }
 TClock& Clock() { return *currentClock; }
 void SetClock(TClock* clock) { currentClock = clock ? clock : &systemClock; }

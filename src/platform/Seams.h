@@ -27,6 +27,19 @@ public:
 TDialogs& Dialogs();
 void SetDialogs(TDialogs* dialogs);
 
+// The desktop's "open" action: a document (a file path) or an address with its
+// scheme ("https:", "mailto:") handed to the application the desktop associates
+// with it. False when nothing could open it.
+class TShell {
+public:
+    virtual ~TShell() = default;
+    virtual bool OpenDocument(const std::string& target) = 0;
+};
+
+// The installed shell; a program without one opens nothing.
+TShell& Shell();
+void SetShell(TShell* shell);
+
 class TClock {
 public:
     virtual ~TClock() = default;

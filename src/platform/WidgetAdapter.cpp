@@ -17,6 +17,7 @@
 #include "CodePage.h"
 #include "FormSupport.h"
 #include "Seams.h"
+#include "UpDown.h"
 
 namespace {
 
@@ -153,6 +154,12 @@ const std::vector<TClassTable>& ClassTables() {
         {"QTextEdit", false,
          {List<QTextEdit>("Lines", [](QTextEdit* m, const QStringList& l) { m->setPlainText(l.join('\n')); })}},
         {"QListWidget", false, {List<QListWidget>("Items", SetListItems)}},
+        // A spin button: its number and limits.
+        {"TUpDown", false,
+         {Integer<TUpDown>("Position", [](TUpDown* u, int v) { u->SetPosition(v); }),
+          Integer<TUpDown>("Min", [](TUpDown* u, int v) { u->SetMin(v); }),
+          Integer<TUpDown>("Max", [](TUpDown* u, int v) { u->SetMax(v); }),
+          Integer<TUpDown>("Increment", [](TUpDown* u, int v) { u->SetIncrement(v); })}},
         {"TSaveDialog", false,
          {Field("Title", &TSaveDialog::Title), Field("Filter", &TSaveDialog::Filter),
           Field("DefaultExt", &TSaveDialog::DefaultExt)}},

@@ -6,6 +6,7 @@
 #include "Files.h"
 #include "FormSupport.h"
 #include "Main.h"
+#include "Setup.h"
 #include "Profile.h"
 #include "Quest.h"
 #include "Startup.h"
@@ -434,4 +435,20 @@ TEST_F(LoginTest, TranslatedAtActivation) {
     EXPECT_EQ(frm->windowTitle(), QString("Choose topics"));
 }
 
+}  // namespace
+
+namespace {
+TEST_F(LoginTest, SetupButtonOpensTheSettingsWindowModally) {
+    Open();
+    QString caption;
+    QTimer::singleShot(0, [&] {
+        QTRY_VERIFY(qobject_cast<TFrmSetup*>(QApplication::activeModalWidget()) != nullptr);
+        QWidget* w = QApplication::activeModalWidget();
+        caption = w->objectName();
+        w->close();
+    });
+    QTest::mouseClick(Child<QPushButton>("BtnSetup"), Qt::LeftButton);
+    EXPECT_EQ(caption, QString("FrmSetup"));
+    EXPECT_EQ(frm->findChild<TFrmSetup*>(), nullptr);  // released when it closed
+}
 }  // namespace

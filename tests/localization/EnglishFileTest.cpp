@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QScrollArea>
-#include <QSpinBox>
 #include <QSplitter>
 
 #include <map>
@@ -13,6 +12,7 @@
 #include "Error.h"
 #include "Messages.h"
 #include "TestWindow.h"
+#include "UpDown.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ QObject* MakeControl(Kind kind, QWidget* parent) {
         image->setPixmap(picture);
         return image;
     }
-    case Spin: return new QSpinBox(parent);
+    case Spin: return new TUpDown(parent);
     case Splitter: return new QSplitter(parent);
     case ScrollBox: return new QScrollArea(parent);
     case SaveDlg: return new TSaveDialog(parent);

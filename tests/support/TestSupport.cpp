@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -50,6 +51,13 @@ void FakeDialogs::ShowError(const std::string& text) { errors.push_back(text); }
 std::string FakeDialogs::BrowseFolder(const std::string&, const std::string&) { return folderAnswer; }
 std::string FakeDialogs::SaveFileName(const std::string&, const std::string&, const std::string&, const std::string&) {
     return saveAnswer;
+}
+
+FakeShell::FakeShell() { SetShell(this); }
+FakeShell::~FakeShell() { SetShell(nullptr); }
+bool FakeShell::OpenDocument(const std::string& target) {
+    opened.push_back(target);
+    return std::find(fails.begin(), fails.end(), target) == fails.end();
 }
 
 FakeClock::FakeClock(TDateTime start) : now(start) { SetClock(this); }

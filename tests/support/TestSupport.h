@@ -52,6 +52,16 @@ public:
     std::string SaveFileName(const std::string&, const std::string&, const std::string&, const std::string&) override;
 };
 
+// Records what the desktop would open; opens nothing. `fails` lists targets that
+// no application opens.
+class FakeShell : public TShell {
+public:
+    FakeShell();
+    ~FakeShell() override;
+    std::vector<std::string> opened, fails;
+    bool OpenDocument(const std::string& target) override;
+};
+
 // A clock that moves only when told to.
 class FakeClock : public TClock {
 public:
