@@ -156,7 +156,8 @@ void TFrmSetup::BtnShowStatsClick() {
     const std::string fileName = StatsFileName();
     try {
         const TStatsSummaryTexts texts{Msg(Lang, rsStatsSummary), Msg(Lang, rsStatsMarkChart), Msg(Lang, rsStatsMark),
-                                       Msg(Lang, rsStatsRuns),    Msg(Lang, rsStatsTopic),     Msg(Lang, rsStatsAverage)};
+                                       Msg(Lang, rsStatsRuns),    Msg(Lang, rsStatsTopic),     Msg(Lang, rsStatsAverage),
+                                       Msg(Lang, rsDateFmt)};
         const std::string workbook = ExportStatistics(fileName, TempPath(), texts);
         if (Shell().OpenDocument(workbook)) return;
     } catch (const std::exception&) {

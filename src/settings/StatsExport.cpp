@@ -348,7 +348,9 @@ std::string StatsSheetName(const std::string& statsFile) {
 }
 
 void WriteStatisticsWorkbook(const std::string& statsFile, const std::string& workbookFile,
-                             const TStatsSummaryTexts& texts, const FormatSettings& fs) {
+                             const TStatsSummaryTexts& texts, const FormatSettings& locale) {
+    FormatSettings fs = locale;
+    if (!texts.DateFormat.empty()) fs.ShortDateFormat = texts.DateFormat;
     std::string bytes;
     const std::string real = FindFileNoCase(statsFile);
     if (real.empty() || !ReadFileBytes(real, bytes)) throw Error("The statistics file could not be read");

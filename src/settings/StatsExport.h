@@ -90,6 +90,9 @@ struct TStatsSummaryTexts {
     std::string Runs = "Runs";
     std::string Topic = "Topic";
     std::string Average = "Average mark";
+    // The date format the records were written with ("/" the locale's separator):
+    // dates are read in its order of day, month and year, whatever the locale's own.
+    std::string DateFormat = "dd/mm/yyyy";
 };
 
 // Writes the workbook of `statsFile` to `workbookFile`. Raises Error when the

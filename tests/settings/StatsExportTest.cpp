@@ -139,6 +139,20 @@ TEST_F(StatsWorkbookTest, EngineRecordsBecomeTypedCells) {
     EXPECT_EQ(s.Widths.size(), 15u);
 }
 
+// The records' dates are written day first whatever the locale; a locale that
+// reads month first must not swap them.
+TEST_F(StatsWorkbookTest, DatesReadInTheOrderTheRecordsWereWritten) {
+    WriteTwoRuns();
+    FormatSettings us = GetFormatSettings();
+    us.ShortDateFormat = "m/d/yyyy";
+    us.DateSeparator = '.';
+    WriteStatisticsWorkbook(stats.File("STAT_KV2.TXT"), out.File("us.xlsx"), TStatsSummaryTexts{}, us);
+    TReadWorkbook wb;
+    ASSERT_EQ(ReadWorkbook(out.File("us.xlsx"), wb), "");
+    EXPECT_NEAR(wb.Sheets[0].At("L2").Number(), 46366, 1e-9);  // 10 December 2026
+    EXPECT_EQ(wb.Sheets[0].At("L2").Format, "dd\\.mm\\.yyyy");
+}
+
 TEST_F(StatsWorkbookTest, SummarySheetCountsMarksAndTopics) {
     WriteTwoRuns();
     const std::string rec = "|К    |  %s| 10| 0,50|   %s|%s|09:00:00    |00:10:00    |00:01:00    |09:10:00       |"
