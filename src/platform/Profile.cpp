@@ -62,8 +62,10 @@ struct Parsed {
     explicit Parsed(std::string b) : bytes(std::move(b)) { Build(); }
 
     size_t LineEnd(size_t pos) const {
-        size_t e = bytes.find_first_of("\r\n", pos);
-        return e == std::string::npos ? bytes.size() : e;
+        const char* b = bytes.data();
+        const size_t n = bytes.size();
+        while (pos < n && b[pos] != '\n' && b[pos] != '\r') ++pos;
+        return pos;
     }
     size_t NextLine(size_t end) const {
         if (end >= bytes.size()) return bytes.size();
