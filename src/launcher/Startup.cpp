@@ -7,6 +7,7 @@ std::unique_ptr<TIniFile> SettingsIni;
 std::unique_ptr<TIniFile> WhoIsWhoIni;
 std::string ProgramPath;
 std::string StatsPath;
+bool QuickStart = false;
 
 namespace {
 // The temporary folder as the start-up found it: the default of UsePath.
@@ -18,7 +19,8 @@ std::string& TempFolder() {
 
 void LauncherStartup(int argc, char** argv) {
     const std::string exe = ProgramFileName();
-    if (argc > 1 && argv[1] != nullptr) SettingsFileName = ExpandFileName(FromNativePath(argv[1]));
+    QuickStart = argc > 1 && argv[1] != nullptr;
+    if (QuickStart) SettingsFileName = ExpandFileName(FromNativePath(argv[1]));
     else SettingsFileName = ChangeFileExt(exe, ".ini");
     SettingsIni = std::make_unique<TIniFile>(SettingsFileName);
     std::string temp = TempPath();
@@ -34,6 +36,7 @@ void LauncherShutdown() {
     WhoIsWhoIni.reset();
     ProgramPath.clear();
     StatsPath.clear();
+    QuickStart = false;
 }
 
 namespace Options {
@@ -87,12 +90,13 @@ std::vector<std::string> Names(const TIniFile& ini) {
 }
 
 void Rewrite(TIniFile& ini, const std::vector<std::string>& names) {
-    // One replacement of the file: the old list or the new one, never part of each.
-    TIniChanges changes;
-    changes.EraseSection(Section);
-    changes.WriteInteger(Section, "Count", int(names.size()));
-    for (size_t i = 0; i < names.size(); ++i) changes.WriteString(Section, std::to_string(i + 1), names[i]);
-    ini.Write(changes);
+    // One replacement of the file: the list is never left half written.
+    std::vector<TIniChange> changes;
+    changes.reserve(names.size() + 2);
+    changes.push_back(TIniChange::EraseSection(Section));
+    changes.push_back(TIniChange::Write(Section, "Count", std::to_string(names.size())));
+    for (size_t i = 0; i < names.size(); ++i) changes.push_back(TIniChange::Write(Section, std::to_string(i + 1), names[i]));
+    ini.Update(changes);
 }
 }  // namespace Families
 

@@ -12,6 +12,7 @@ extern std::unique_ptr<TIniFile> SettingsIni;  // bound to SettingsFileName
 extern std::unique_ptr<TIniFile> WhoIsWhoIni;  // ProgramPath + "WHOISWHO.INI", only read
 extern std::string ProgramPath;              // folder of the executable, with its delimiter
 extern std::string StatsPath;                // statistics folder, used as stored
+extern bool QuickStart;                      // started with a settings file argument
 
 // The start-up that runs before any window: settings file from the first argument
 // (expanded against the current folder) or from the program's own name with ".ini".
@@ -54,7 +55,7 @@ inline constexpr const char* Section = "Families";
 int Count(const TIniFile& ini = *SettingsIni);
 // Names "1" to Count, in order.
 std::vector<std::string> Names(const TIniFile& ini = *SettingsIni);
-// Erases the section and writes the names anew, in one replacement of the file.
+// Erases the section and writes the names anew, as one replacement of the file.
 void Rewrite(TIniFile& ini, const std::vector<std::string>& names);
 }  // namespace Families
 

@@ -1,5 +1,8 @@
 #include "CodePage.h"
+#include "Confirm.h"
 #include "ErrorDisplay.h"
+#include "FormSupport.h"
+#include "Login.h"
 #include "QtDialogs.h"
 #include "Quest.h"
 #include "Startup.h"
@@ -14,12 +17,20 @@ int main(int argc, char** argv) {
         QApplication app(argc, argv);
         QApplication::setApplicationDisplayName(QString::fromUtf8(ApplicationTitleUtf8()));
         QApplication::setApplicationName(QString::fromUtf8(ApplicationTitleUtf8()));
+        InstallFontSubstitutes();
         TQtDialogs dialogs;
+        dialogs.Confirm = AskConfirmation;
         SetDialogs(&dialogs);
-        // The login window and the confirmation dialog come with the launcher's windows;
-        // until they exist there is nothing to show, and the loop ends at once.
-        QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
-        rc = app.exec();
+        {
+            // The login window first: it is the main window, and closing it ends the
+            // program. Then the one confirmation dialog, kept until exit.
+            TFrmLogin login;
+            TFrmConfirm confirm;
+            FrmConfirm = &confirm;
+            login.show();
+            rc = app.exec();
+            FrmConfirm = nullptr;
+        }
         SetDialogs(nullptr);
     }
     CloseMessageReader();

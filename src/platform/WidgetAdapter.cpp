@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "CodePage.h"
+#include "FormSupport.h"
 #include "Seams.h"
 
 namespace {
@@ -78,17 +79,9 @@ TPropDef When(TPropDef def, std::function<bool(W*)> applies) {
     return def;
 }
 
-void SetHint(QWidget* w, const QString& hint) {
-    const std::string text = QStringToAnsi(hint);
-    w->setProperty("hint", hint);
-    w->setToolTip(AnsiToQString(ShortHint(text)));
-    w->setStatusTip(AnsiToQString(LongHint(text)));
-}
+void SetHint(QWidget* w, const QString& hint) { SetWidgetHint(w, QStringToAnsi(hint)); }
 
-QString GetHint(QWidget* w) {
-    QVariant hint = w->property("hint");
-    return hint.isValid() ? hint.toString() : w->toolTip();
-}
+QString GetHint(QWidget* w) { return AnsiToQString(WidgetHint(w)); }
 
 void SetListItems(QListWidget* list, const QStringList& items) {
     const bool checkable = list->property(CheckListProperty).toBool() ||
