@@ -90,12 +90,13 @@ std::vector<std::string> Names(const TIniFile& ini) {
 }
 
 void Rewrite(TIniFile& ini, const std::vector<std::string>& names) {
-    // One replacement of the file: the old list or the new one, never part of each.
-    TIniChanges changes;
-    changes.EraseSection(Section);
-    changes.WriteInteger(Section, "Count", int(names.size()));
-    for (size_t i = 0; i < names.size(); ++i) changes.WriteString(Section, std::to_string(i + 1), names[i]);
-    ini.Write(changes);
+    // One replacement of the file: the list is never left half written.
+    std::vector<TIniChange> changes;
+    changes.reserve(names.size() + 2);
+    changes.push_back(TIniChange::EraseSection(Section));
+    changes.push_back(TIniChange::Write(Section, "Count", std::to_string(names.size())));
+    for (size_t i = 0; i < names.size(); ++i) changes.push_back(TIniChange::Write(Section, std::to_string(i + 1), names[i]));
+    ini.Update(changes);
 }
 }  // namespace Families
 

@@ -55,7 +55,7 @@ inline constexpr const char* Section = "Families";
 int Count(const TIniFile& ini = *SettingsIni);
 // Names "1" to Count, in order.
 std::vector<std::string> Names(const TIniFile& ini = *SettingsIni);
-// Erases the section and writes the names anew, in one replacement of the file.
+// Erases the section and writes the names anew, as one replacement of the file.
 void Rewrite(TIniFile& ini, const std::vector<std::string>& names);
 }  // namespace Families
 

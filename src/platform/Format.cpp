@@ -380,9 +380,11 @@ std::string FormatDateTime(std::string_view p, TDateTime value) {
         return s.size() < 2 ? "0" + s : s;
     };
     auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+    // Length of the run of one letter at i; no element is longer than four letters,
+    // so the count stops there and a long run costs no more than a short one.
     auto count = [&](size_t i) {
         size_t n = 0;
-        while (i + n < p.size() && lower(p[i + n]) == lower(p[i])) ++n;
+        while (n < 4 && i + n < p.size() && lower(p[i + n]) == lower(p[i])) ++n;
         return n;
     };
     std::string out;

@@ -63,8 +63,10 @@ struct Parsed {
     explicit Parsed(std::string b) : bytes(std::move(b)) { Build(); }
 
     size_t LineEnd(size_t pos) const {
-        size_t e = bytes.find_first_of("\r\n", pos);
-        return e == std::string::npos ? bytes.size() : e;
+        const char* b = bytes.data();
+        const size_t n = bytes.size();
+        while (pos < n && b[pos] != '\n' && b[pos] != '\r') ++pos;
+        return pos;
     }
     size_t NextLine(size_t end) const {
         if (end >= bytes.size()) return bytes.size();
@@ -88,6 +90,13 @@ struct Parsed {
         secs.clear();
         keyAt.clear();
         keyHash.clear();
+        // Every key line holds a "=" and ends a line: room for the smaller count is
+        // made at once, so the index never holds a grown copy of itself.
+        const size_t most = std::min<size_t>(std::count(bytes.begin(), bytes.end(), '='),
+                                             std::count(bytes.begin(), bytes.end(), '\n') +
+                                                 std::count(bytes.begin(), bytes.end(), '\r') + 1);
+        keyAt.reserve(most);
+        keyHash.reserve(most);
         bool eolSeen = false;
         for (size_t pos = 0; pos < bytes.size();) {
             const size_t end = LineEnd(pos), next = NextLine(end);
@@ -186,6 +195,7 @@ struct Parsed {
                 std::string insert = newLine + defaultEol;
                 const bool atEnd = at == bytes.size() && size_t(s) + 1 == secs.size();
                 if (at == bytes.size() && !EndsWithEol()) insert = defaultEol + insert;
+                bytes.reserve(bytes.size() + insert.size());  // grown by what is added, not doubled
                 bytes.insert(at, insert);
                 if (!atEnd) {
                     Build();
@@ -196,8 +206,11 @@ struct Parsed {
             return true;
         }
         // A new section at the end: the index grows by its header and its one key.
-        if (!bytes.empty() && !EndsWithEol()) bytes += defaultEol;
         const std::string name(Trim(section));
+        bytes.reserve(bytes.size() + name.size() + newLine.size() + 3 * defaultEol.size() + 2);
+        if (!bytes.empty() && !EndsWithEol()) bytes += defaultEol;
+        Room(secs);
+        Room(secOrder);
         secs.push_back(Sec{bytes.size(), uint32_t(keyAt.size()), NameHash(name)});
         const uint32_t h = secs.back().hash;
         secOrder.insert(std::upper_bound(secOrder.begin(), secOrder.end(), h,
@@ -210,10 +223,20 @@ struct Parsed {
         return true;
     }
 
+    // Makes room for one more element by an eighth, not by doubling: a large index
+    // grows a little when a line is added to it.
+    template <class V>
+    static void Room(V& v) {
+        if (v.size() == v.capacity()) v.reserve(v.size() + v.size() / 8 + 16);
+    }
+
     // A key line appended at the end of the last section, added to the index as
     // Build would add it; appending keys one by one stays linear.
     void AddKey(size_t pos, std::string_view key) {
         const uint32_t h = NameHash(Trim(key));
+        Room(keyAt);
+        Room(keyHash);
+        Room(keyOrder);
         keyAt.push_back(pos);
         keyHash.push_back(h);
         auto first = keyOrder.begin() + secs.back().firstKey;
@@ -306,6 +329,8 @@ public:
             std::lock_guard lock(mutex_);
             auto it = entries_.find(native);
             if (it != entries_.end() && it->second.stamp == st && !Racy(it->second)) return it->second.parsed;
+            // A copy that is no longer trusted goes before the file is read again.
+            if (it != entries_.end()) entries_.erase(it);
         }
         std::string bytes;
         if (!ReadNative(native, bytes)) return nullptr;
@@ -324,6 +349,11 @@ public:
     void Clear() {
         std::lock_guard lock(mutex_);
         entries_.clear();
+    }
+
+    void Forget(const std::string& native) {
+        std::lock_guard lock(mutex_);
+        entries_.erase(native);
     }
 
     static bool ReadNative(const std::string& native, std::string& bytes) {
@@ -510,6 +540,9 @@ std::atomic<uint64_t> replacements{0};
 // it is writes nothing, so an unchanged file on a read-only drive is no failure.
 void Apply(const std::string& fileName, const Edit& edit) {
     const std::string native = ExistingOrGiven(fileName);
+    // The file is read afresh for the change; the copy kept for reads would only
+    // double the memory a large file takes while it is changed.
+    TheCache().Forget(native);
     {
         Parsed now(BytesForChange(fileName, native));
         if (!edit(now)) {
@@ -540,8 +573,6 @@ bool Storable(std::string_view section, std::string_view key, std::string_view v
 }  // namespace
 
 void ClearProfileCache() { TheCache().Clear(); }
-
-uint64_t ProfileReplacements() { return replacements.load(); }
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key, const std::string& def) const {
     auto p = TheCache().Get(ExistingOrGiven(fileName_));
@@ -583,9 +614,7 @@ bool TIniFile::SectionExists(const std::string& section) const {
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
-    TIniChanges changes;
-    changes.WriteString(section, key, value);
-    Write(changes);
+    Update({TIniChange::Write(section, key, value)});
 }
 
 void TIniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
@@ -596,31 +625,19 @@ void TIniFile::WriteBool(const std::string& section, const std::string& key, boo
     WriteString(section, key, value ? "1" : "0");
 }
 
-void TIniFile::EraseSection(const std::string& section) {
-    TIniChanges changes;
-    changes.EraseSection(section);
-    Write(changes);
-}
+void TIniFile::EraseSection(const std::string& section) { Update({TIniChange::EraseSection(section)}); }
 
-void TIniFile::Write(const TIniChanges& changes) {
-    for (const TIniChanges::Change& c : changes.changes_)
-        if (!c.erase && !Storable(c.section, c.key, c.value)) RaiseWrite(fileName_);
+void TIniFile::Update(const std::vector<TIniChange>& changes) {
+    for (const TIniChange& c : changes)
+        if (!c.Erase && !Storable(c.Section, c.Key, c.Value)) RaiseWrite(fileName_);
     Apply(fileName_, [&changes](Parsed& p) {
         bool changed = false;
-        for (const TIniChanges::Change& c : changes.changes_) {
-            if (c.erase) changed = p.Erase(c.section) || changed;
-            else changed = p.WriteLine(c.section, c.key, std::string(Trim(c.key)) + "=" + StoredValue(c.value)) || changed;
+        for (const TIniChange& c : changes) {
+            if (c.Erase) changed = p.Erase(c.Section) || changed;
+            else changed = p.WriteLine(c.Section, c.Key, std::string(Trim(c.Key)) + "=" + StoredValue(c.Value)) || changed;
         }
         return changed;
     });
 }
 
-void TIniChanges::WriteString(const std::string& section, const std::string& key, const std::string& value) {
-    changes_.push_back(Change{false, section, key, value});
-}
-
-void TIniChanges::WriteInteger(const std::string& section, const std::string& key, int value) {
-    WriteString(section, key, std::to_string(value));
-}
-
-void TIniChanges::EraseSection(const std::string& section) { changes_.push_back(Change{true, section, {}, {}}); }
+uint64_t ProfileReplacements() { return replacements.load(); }

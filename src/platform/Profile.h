@@ -1,11 +1,20 @@
 #pragma once
 // Profile (INI) files. A profile object is bound to one path and has no other
 // state: every call reads or writes the file at the moment it is made.
-#include <cstdint>
 #include <string>
 #include <vector>
 
-class TIniChanges;
+#include <cstdint>
+
+// One change of a profile file: a key written, or a section erased.
+struct TIniChange {
+    bool Erase = false;
+    std::string Section, Key, Value;
+    static TIniChange Write(std::string section, std::string key, std::string value) {
+        return {false, std::move(section), std::move(key), std::move(value)};
+    }
+    static TIniChange EraseSection(std::string section) { return {true, std::move(section), {}, {}}; }
+};
 
 class TIniFile {
 public:
@@ -30,8 +39,9 @@ public:
     void WriteInteger(const std::string& section, const std::string& key, int value);
     void WriteBool(const std::string& section, const std::string& key, bool value);
     void EraseSection(const std::string& section);
-    // Several changes in one replacement of the file: all of them are made, or none.
-    void Write(const TIniChanges& changes);
+    // Several changes, applied in order as the single calls would apply them, and
+    // written as one replacement of the file: all of them or, on failure, none.
+    void Update(const std::vector<TIniChange>& changes);
 
     static constexpr size_t MaxValueLength = 2047;
     static constexpr size_t KeyBufferSize = 16384;
@@ -40,23 +50,7 @@ private:
     std::string fileName_;
 };
 
-// Changes gathered for one write of a profile file, applied in order.
-class TIniChanges {
-public:
-    void WriteString(const std::string& section, const std::string& key, const std::string& value);
-    void WriteInteger(const std::string& section, const std::string& key, int value);
-    void EraseSection(const std::string& section);
-
-private:
-    friend class TIniFile;
-    struct Change {
-        bool erase;
-        std::string section, key, value;
-    };
-    std::vector<Change> changes_;
-};
-
 // Forgets every parsed file kept between reads (for tests and benchmarks).
 void ClearProfileCache();
-// How many times this process has replaced a profile file.
+// How many times a profile file has been replaced by this process.
 uint64_t ProfileReplacements();

@@ -250,8 +250,12 @@ void TQuestionList::LoadFromSource(TStream& Stream) {
     TSourceReader reader(Stream);
     LineNo = 1;
     while (reader.Position() < reader.Size()) {
+        const int64_t before = reader.Position();
         auto q = std::make_unique<TQuestion>();
         q->ParseSource(reader, LineNo);
+        // A source that ends before the size it gave (a file cut while it is read)
+        // yields no byte more: the parse is over, not to be tried again forever.
+        if (reader.Position() == before) break;
         if (!q->Errors.empty() && OnError) OnError(*q);
         if (q->IsValid()) Items.push_back(std::move(q));
     }

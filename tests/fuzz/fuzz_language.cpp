@@ -83,6 +83,15 @@ std::vector<FormatArg> ArgsFor(const TMessage& m) {
 }
 
 const char* const kSeparators[] = {".", " - ", "", "::", "|"};
+
+Window& TheWindow() {
+    static Window* w = [] {
+        auto* made = new Window;
+        made->window.ensurePolished();
+        return made;
+    }();
+    return *w;
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -92,6 +101,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     static char* argv[] = {name, nullptr};
     new QApplication(argc, argv);
     SetProgramFileName(FuzzFolder() + "TEST.EXE");
+    // Fonts are loaded once, before the first input; the window lives for the run, so
+    // that each input costs a translation and not the building of a window.
+    TheWindow();
     return 0;
 }
 
@@ -100,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* separator = kSeparators[in.Byte() % (sizeof kSeparators / sizeof kSeparators[0])];
     WriteFuzzFile(FuzzFolder() + "TEST.lng", in.Rest());
 
-    Window w;
+    Window& w = TheWindow();
     w.Lang.SetSeparator(separator);
     FUZZ_CHECK(w.Lang.FindLanguageFile(), "the language file is found");
     bool after = false;

@@ -29,14 +29,11 @@ struct KillCase {
 
 // Every option key in one write.
 void WriteOptions(TIniFile& ini, bool b) {
-    TIniChanges c;
-    c.WriteInteger(Options::Section, "Mode", b);
-    c.WriteInteger(Options::Section, "MixQst", !b);
-    c.WriteInteger(Options::Section, "TimeLimit", b ? 120 : 5);
-    c.WriteInteger(Options::Section, "GlobalTimeLimit", b ? 90 : 0);
-    c.WriteInteger(Options::Section, "QstLimit", b ? 100 : 3);
-    c.WriteString(Options::Section, "UsePath", b ? "/srv/stats/long/folder/name/" : "/tmp/");
-    ini.Write(c);
+    const char* s = Options::Section;
+    ini.Update({TIniChange::Write(s, "Mode", b ? "1" : "0"), TIniChange::Write(s, "MixQst", b ? "0" : "1"),
+                TIniChange::Write(s, "TimeLimit", b ? "120" : "5"), TIniChange::Write(s, "GlobalTimeLimit", b ? "90" : "0"),
+                TIniChange::Write(s, "QstLimit", b ? "100" : "3"),
+                TIniChange::Write(s, "UsePath", b ? "/srv/stats/long/folder/name/" : "/tmp/")});
 }
 
 std::vector<std::string> LongList() {

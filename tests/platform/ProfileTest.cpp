@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -209,23 +210,18 @@ TEST(Profile, FailedWriteRaisesWithPathAndKeepsOldFile) {
 // Several changes in one update give the bytes the single calls give, in one
 // replacement of the file.
 TEST(ProfileUpdate, SameBytesAsSingleCallsInOneReplacement) {
-    struct C {
-        bool Erase;
-        std::string Section, Key, Value;
-        static C Write(std::string s, std::string k, std::string v) { return {false, s, k, v}; }
-        static C EraseSection(std::string s) { return {true, s, {}, {}}; }
-    };
+    using C = TIniChange;
     struct Case {
         const char* start;  // nullptr: no file
-        std::vector<C> changes;
+        std::vector<TIniChange> changes;
     } cases[] = {
         {nullptr, {C::EraseSection("Families"), C::Write("Families", "Count", "2"), C::Write("Families", "1", "A"),
                    C::Write("Families", "2", "B")}},
         {"[Options]\r\nMode=1\r\n[Families]\r\nCount=1\r\n1=Z\r\n\r\n[Tail]\r\nx=1\r\n",
          {C::EraseSection("families"), C::Write("Families", "Count", "2"), C::Write("Families", "1", "A"),
           C::Write("FAMILIES", "2", "B"), C::Write("Options", "Mode", "0"), C::Write("Options", "New", "v")}},
-        {"[A]\nk=1\n\n", {C::Write("A", "j", "2"), C::Write("A", "k", "3"), C::Write("B", "x", " w "),
-                          C::Write("B", "y", "\"q\""), C::Write("C", "q", "1"), C::Write("C", "r", "2")}},
+        {"[A]\nk=1\n\n", {C::Write("A", "j", "2"), C::Write("A", "k", "3"),
+                          C::Write("B", "x", "w"), C::Write("[C", "q", "1"), C::Write("[C", "r", "2")}},
         {"[A]\r\nk=1\r\n[A]\r\nk=2\r\n", {C::EraseSection("A"), C::Write("A", "k", "3"), C::EraseSection("None")}},
     };
     for (const Case& c : cases) {
@@ -236,24 +232,18 @@ TEST(ProfileUpdate, SameBytesAsSingleCallsInOneReplacement) {
             WriteBytes(many, c.start);
         }
         TIniFile single(one);
-        TIniChanges changes;
-        for (const C& ch : c.changes) {
-            if (ch.Erase) {
-                single.EraseSection(ch.Section);
-                changes.EraseSection(ch.Section);
-            } else {
-                single.WriteString(ch.Section, ch.Key, ch.Value);
-                changes.WriteString(ch.Section, ch.Key, ch.Value);
-            }
+        for (const TIniChange& ch : c.changes) {
+            if (ch.Erase) single.EraseSection(ch.Section);
+            else single.WriteString(ch.Section, ch.Key, ch.Value);
         }
         const uint64_t before = ProfileReplacements();
         TIniFile batch(many);
-        batch.Write(changes);
+        batch.Update(c.changes);
         EXPECT_EQ(ProfileReplacements() - before, 1u);
         EXPECT_EQ(ReadBytes(many), ReadBytes(one)) << (c.start ? c.start : "(no file)");
         // What the update wrote reads back as the single calls' file does.
         ClearProfileCache();
-        for (const C& ch : c.changes)
+        for (const TIniChange& ch : c.changes)
             if (!ch.Erase) EXPECT_EQ(batch.ReadString(ch.Section, ch.Key, "?"), single.ReadString(ch.Section, ch.Key, "?"));
     }
 }
@@ -262,10 +252,7 @@ TEST(ProfileUpdate, FailureWritesNothing) {
     TempDir dir;
     TIniFile ini(dir.File("missing/x.ini"));
     try {
-        TIniChanges changes;
-        changes.EraseSection("F");
-        changes.WriteInteger("F", "Count", 1);
-        ini.Write(changes);
+        ini.Update({TIniChange::EraseSection("F"), TIniChange::Write("F", "Count", "1")});
         FAIL() << "no error";
     } catch (const Error& e) {
         EXPECT_EQ(e.Text(), "Unable to write to " + dir.File("missing/x.ini"));
@@ -274,10 +261,112 @@ TEST(ProfileUpdate, FailureWritesNothing) {
     const std::string path = dir.File("ro.ini");
     WriteBytes(path, "[F]\r\nCount=1\r\n1=A\r\n");
     std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-    TIniChanges changes;
-    changes.EraseSection("F");
-    changes.WriteInteger("F", "Count", 0);
-    EXPECT_THROW(TIniFile(path).Write(changes), Error);
+    EXPECT_THROW(TIniFile(path).Update({TIniChange::EraseSection("F"), TIniChange::Write("F", "Count", "0")}), Error);
     std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
     EXPECT_EQ(ReadBytes(path), "[F]\r\nCount=1\r\n1=A\r\n");
 }
+
+namespace {
+
+TEST(Profile, ValuesReadBackExactlyAsWritten) {
+    struct {
+        std::string value, line;  // the value and the line it is stored as
+    } cases[] = {
+        {"plain", "K=plain"},
+        {"", "K="},
+        {" padded ", "K=\" padded \""},
+        {"\ttab", "K=\"\ttab\""},
+        {"\"quoted\"", "K=\"\"quoted\"\""},
+        {"'single'", "K=\"'single'\""},
+        {"\"", "K=\""},
+        {"a=b;c", "K=a=b;c"},
+    };
+    TempDir dir;
+    TIniFile ini(dir.File("a.ini"));
+    for (const auto& c : cases) {
+        ini.WriteString("S", "K", c.value);
+        EXPECT_EQ(ReadBytes(dir.File("a.ini")), "[S]\r\n" + c.line + "\r\n");
+        ClearProfileCache();
+        EXPECT_EQ(ini.ReadString("S", "K", "?"), c.value);
+    }
+    const std::string longValue = " " + std::string(3000, 'x');
+    ini.WriteString("S", "K", longValue);
+    EXPECT_EQ(ini.ReadString("S", "K", "?"), longValue.substr(0, TIniFile::MaxValueLength));
+}
+
+TEST(Profile, UnstorableWritesAreRefusedAndLeaveTheFile) {
+    struct {
+        const char *section, *key, *value;
+    } cases[] = {
+        {"a]b", "K", "v"}, {"S", "x=y", "v"}, {"S", "[K", "v"},     {"S", " ;K", "v"},
+        {"S", "K", "a\r\nb"}, {"S", "K\n", "v"},  {"S\r", "K", "v"},
+    };
+    TempDir dir;
+    const std::string path = dir.File("a.ini");
+    WriteBytes(path, "[S]\r\nK=old\r\n");
+    TIniFile ini(path);
+    for (const auto& c : cases) {
+        try {
+            ini.WriteString(c.section, c.key, c.value);
+            ADD_FAILURE() << "no error for [" << c.section << "] " << c.key << "=" << c.value;
+        } catch (const Error& e) {
+            EXPECT_EQ(e.Text(), "Unable to write to " + path);
+        }
+        // One bad change spoils the whole update: nothing is written.
+        EXPECT_THROW(ini.Update({TIniChange::Write("S", "New", "1"), TIniChange::Write(c.section, c.key, c.value)}), Error);
+        EXPECT_EQ(ReadBytes(path), "[S]\r\nK=old\r\n");
+    }
+    // A section named "[C" is stored and found again.
+    ini.WriteString("[C", "q", "1");
+    EXPECT_EQ(ini.ReadString("[C", "q", ""), "1");
+}
+
+// A temporary file left by a writer that was killed is hidden, not listed with the
+// folder's files, and taken over by the next write.
+TEST(Profile, LeftoverTemporaryFileIsHiddenAndReused) {
+    TempDir dir;
+    const std::string path = dir.File("kvizor2.ini");
+    WriteBytes(path, "[Options]\r\nMode=0\r\n");
+    WriteBytes(dir.File(".kvizor2.ini.tmp"), "[Options]\r\nMode=1\r\nhalf");
+    EXPECT_EQ(ScanFolder(dir.Path(), "*"), std::vector<std::string>{"kvizor2.ini"});
+    TIniFile ini(path);
+    EXPECT_EQ(ini.ReadInteger("Options", "Mode", 9), 0);
+    ini.WriteInteger("Options", "QstLimit", 7);
+    EXPECT_EQ(ReadBytes(path), "[Options]\r\nMode=0\r\nQstLimit=7\r\n");
+    EXPECT_FALSE(std::filesystem::exists(NativePath(dir.File(".kvizor2.ini.tmp"))));
+}
+
+// Writers of one file in several processes take turns, so none loses another's change.
+TEST(Profile, ConcurrentWritersKeepEveryChange) {
+    TempDir dir;
+    const std::string path = dir.File("a.ini");
+    const int writers = 4, each = 25;
+    std::vector<pid_t> pids;
+    for (int w = 0; w < writers; ++w) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            TIniFile ini(path);
+            try {
+                for (int i = 0; i < each; ++i) ini.WriteInteger("W" + std::to_string(w), std::to_string(i), i);
+            } catch (...) {
+                _exit(1);
+            }
+            _exit(0);
+        }
+        pids.push_back(pid);
+    }
+    for (pid_t pid : pids) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    ClearProfileCache();
+    TIniFile ini(path);
+    for (int w = 0; w < writers; ++w) {
+        std::vector<std::string> keys;
+        ini.ReadSection("W" + std::to_string(w), keys);
+        EXPECT_EQ(keys.size(), size_t(each)) << w;
+    }
+}
+
+}  // namespace

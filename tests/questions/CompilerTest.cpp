@@ -154,6 +154,18 @@ TEST(SourceFormat, ParsingLongSourcesAcrossBufferBoundaries) {
     for (const std::string& q : p.questions) EXPECT_EQ(q, "Q |+A|-B");
 }
 
+// A source that ends before the size it reported (a file cut while it is compiled)
+// ends the parse with what was read; it must not be parsed again and again forever.
+TEST(SourceFormat, SourceShorterThanItsSizeEndsTheParse) {
+    struct Cut : TMemoryStream {
+        using TMemoryStream::TMemoryStream;
+        int64_t Size() const override { return TMemoryStream::Size() + 1000; }
+    } source(Lines({"?", "Q", "+A", "-B"}));
+    TQuestionList list;
+    list.LoadFromSource(source);
+    EXPECT_EQ(list.QuestionCount(), 1);
+}
+
 TEST_F(CompilerTest, ExampleLogAndCompiledFile) {
     for (const std::string& source : {Example, ToLf(Example)}) {
         std::string log = Compile(source);
