@@ -129,8 +129,9 @@ protected:
     // Presses start; `drive` runs on the test window once it is shown modally
     // (by default the window is closed as finished, leaving no record).
     bool RunStart(std::function<void(TFrmMain*)> drive = {}) {
-        bool shown = false;
+        bool shown = false, returned = false;
         QTimer::singleShot(0, [&] {
+            if (returned) return;  // the start ended before any test window
             QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<TFrmMain*>(QApplication::activeModalWidget()) != nullptr, 2000);
             auto* main = qobject_cast<TFrmMain*>(QApplication::activeModalWidget());
             shown = true;
@@ -142,6 +143,7 @@ protected:
             }
         });
         Start()->click();
+        returned = true;
         QTest::qWait(1);  // lets a driver that never ran give up
         return shown;
     }
