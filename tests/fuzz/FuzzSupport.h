@@ -21,7 +21,7 @@ public:
     T Raw() {
         T v{};
         size_t k = n_ < sizeof v ? n_ : sizeof v;
-        std::memcpy(&v, p_, k);
+        if (k) std::memcpy(&v, p_, k);  // an empty input may come as a null pointer
         p_ += k;
         n_ -= k;
         return v;
