@@ -9,6 +9,7 @@
 #include "Profile.h"
 #include "Quest.h"
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -218,9 +219,10 @@ const std::vector<Case>& Cases() {
              Write(d + "TEST.lng", [n](std::ofstream& o) {
                  std::string value(1 << 20, 'V');
                  o << "[FrmHostile]\r\n";
-                 for (size_t k = 0; k < n >> 21; ++k) o << "Lbl.Caption=" << value << "\r\n";
+                 const size_t lines = std::max<size_t>(1, n >> 21);  // a scaled-down run still has one
+                 for (size_t k = 0; k < lines; ++k) o << "Lbl.Caption=" << value << "\r\n";
                  o << "[-Messages-]\r\n";
-                 for (size_t k = 0; k < n >> 21; ++k) o << "rsMarkFmt=" << value << "%d\r\n";
+                 for (size_t k = 0; k < lines; ++k) o << "rsMarkFmt=" << value << "%d\r\n";
              });
              return n;
          },
